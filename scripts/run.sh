@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Sets up and builds Zumbarel, then starts the game.
+set -euo pipefail
+source "$(dirname "$0")/setup.sh"
+zumbarel_setup default
+exec build/default/bin/zumbarel

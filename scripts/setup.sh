@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what Zumbarel needs to build, run and test on Debian 12, then configures and builds
+# the preset given (default or testing). Sourced by run.sh and test.sh.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+    libpulse-dev libsndfile1-dev espeak-ng
+    fonts-liberation2 fonts-ebgaramond
+)
+test_packages=(pulseaudio pulseaudio-utils xvfb xauth)
+
+zumbarel_setup() {
+    local preset=$1
+    local wanted=("${packages[@]}")
+    [ "$preset" = testing ] && wanted+=("${test_packages[@]}")
+
+    local missing=()
+    for p in "${wanted[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        if [ "$(id -u)" -eq 0 ]; then
+            echo "Installing: ${missing[*]}"
+            apt-get update -qq
+            DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+        else
+            echo "Zumbarel needs these Debian packages, which are not installed:" >&2
+            echo "    sudo apt-get install -y ${missing[*]}" >&2
+            echo "Run that line (or run this script as root), then run this script again." >&2
+            exit 1
+        fi
+    fi
+
+    local top
+    top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+    cd "$top"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$(nproc)"
+}

@@ -1,0 +1,40 @@
+#include "form4.h"
+
+#include "runtime/timer.h"
+
+using runtime::FormId;
+using runtime::Forms;
+
+void Form4::createControls(QWidget &window)
+{
+    LayoutForm::createControls(window);
+    m_timer1 = addTimer(25000, true);
+    connect(m_timer1, &runtime::Timer::tick, this, &Form4::Timer1_Timer);
+}
+
+void Form4::releaseControls()
+{
+    m_timer1 = nullptr;
+    LayoutForm::releaseControls();
+}
+
+void Form4::Timer1_Timer()
+{
+    unload();
+}
+
+void Form4::Form_DblClick()
+{
+    unload();
+}
+
+void Form4::Form_Unload(qint16 &Cancel)
+{
+    Q_UNUSED(Cancel)
+    // Both questions are always asked, the introduction window's first: asking loads a window that
+    // is not loaded, so both load steps run here at the first close.
+    const bool introVisible = Forms::get(FormId::Form2).isVisible();
+    const bool gameVisible = Forms::get(FormId::Form1).isVisible();
+    if (!introVisible && !gameVisible)
+        Forms::get(FormId::Form2).show();
+}

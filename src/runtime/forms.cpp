@@ -1,0 +1,270 @@
+#include "forms.h"
+
+#include "formwindow.h"
+#include "services.h"
+#include "timer.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace runtime {
+
+namespace {
+
+struct Registry
+{
+    std::array<Forms::Factory, 4> factories;
+    std::array<std::unique_ptr<Form>, 4> shared;
+    std::vector<std::unique_ptr<Form>> transient;
+    Form *active = nullptr;
+    // Windows in the order they were last active, the most recent at the back.
+    std::vector<Form *> history;
+    bool ended = false;
+};
+
+Registry &registry()
+{
+    static Registry r;
+    return r;
+}
+
+std::size_t slot(FormId id)
+{
+    return static_cast<std::size_t>(id);
+}
+
+std::unique_ptr<Form> make(FormId id)
+{
+    const Forms::Factory &factory = registry().factories[slot(id)];
+    Q_ASSERT_X(factory, "Forms", "no factory registered for this window");
+    return factory();
+}
+
+} // namespace
+
+// ---- Form ----------------------------------------------------------------------------------
+
+Form::Form(QObject *parent) : QObject(parent) {}
+
+Form::~Form()
+{
+    Forms::forgetActivation(*this);
+    delete m_window.data();
+}
+
+void Form::load()
+{
+    if (m_window || registry().ended)
+        return;
+    auto *window = new FormWindow(*this);
+    m_window = window;
+    createControls(*window);
+    window->applyLayoutSettings();
+    Form_Load();
+}
+
+QWidget *Form::window()
+{
+    load();
+    return m_window.data();
+}
+
+bool Form::isVisible()
+{
+    load();
+    return m_window && m_window->isVisible();
+}
+
+void Form::show()
+{
+    load();
+    if (!m_window)
+        return;
+    formWindow()->present();
+    Forms::activate(*this);
+}
+
+void Form::setFocus()
+{
+    show();
+}
+
+void Form::unload()
+{
+    if (!m_window || m_unloading || registry().ended)
+        return;
+    m_unloading = true;
+    qint16 cancel = 0;
+    Form_Unload(cancel);
+    m_unloading = false;
+    if (cancel != 0 || registry().ended || !m_window)
+        return;
+    const bool wasActive = Forms::active() == this;
+    destroyControls();
+    Forms::forgetActivation(*this);
+    if (wasActive) {
+        // The desktop may not hand the activation back by itself: pick the window that had it.
+        auto &history = registry().history;
+        auto next = std::find_if(history.rbegin(), history.rend(),
+                                 [](Form *f) { return f->m_window && f->m_window->isVisible(); });
+        if (next != history.rend())
+            (*next)->show();
+    }
+    Forms::discardIfTransient(*this);
+}
+
+Timer *Form::addTimer(int intervalMs, bool enabled)
+{
+    return new Timer(intervalMs, enabled, m_window.data());
+}
+
+FormWindow *Form::formWindow() const
+{
+    return static_cast<FormWindow *>(m_window.data());
+}
+
+void Form::destroyControls()
+{
+    QWidget *window = m_window.data();
+    m_window.clear();
+    releaseControls();
+    // Timers stop now; the widgets go once the current event is over, since the handler that
+    // unloaded the window may still be running inside one of them.
+    for (Timer *timer : window->findChildren<Timer *>())
+        timer->setEnabled(false);
+    window->hide();
+    window->deleteLater();
+}
+
+// ---- Forms ---------------------------------------------------------------------------------
+
+void Forms::setFactory(FormId id, Factory factory)
+{
+    registry().factories[slot(id)] = std::move(factory);
+}
+
+Form &Forms::get(FormId id)
+{
+    Q_ASSERT_X(id != FormId::Form3, "Forms::get", "Form3 has a new instance per use");
+    std::unique_ptr<Form> &instance = registry().shared[slot(id)];
+    if (!instance)
+        instance = make(id);
+    return *instance;
+}
+
+Form &Forms::create(FormId id)
+{
+    registry().transient.push_back(make(id));
+    return *registry().transient.back();
+}
+
+Form *Forms::active()
+{
+    return registry().active;
+}
+
+void Forms::activate(Form &form)
+{
+    Registry &r = registry();
+    Form *previous = active();
+    if (previous == &form || r.ended)
+        return;
+    std::erase(r.history, &form);
+    r.history.push_back(&form);
+    r.active = &form;
+    if (previous && previous->isLoaded())
+        previous->Form_Deactivate();
+    // The deactivated window may have taken the activation back.
+    if (active() == &form && form.isLoaded() && !r.ended)
+        form.Form_Activate();
+}
+
+void Forms::forgetActivation(Form &form)
+{
+    Registry &r = registry();
+    std::erase(r.history, &form);
+    if (r.active == &form)
+        r.active = nullptr;
+}
+
+void Forms::followDesktop()
+{
+    QWidget *desktopActive = QApplication::activeWindow();
+    for (Form *form : registry().history) {
+        if (form->m_window && form->m_window == desktopActive) {
+            activate(*form);
+            return;
+        }
+    }
+    // A window that has never been active yet.
+    for (auto &instance : registry().shared) {
+        if (instance && instance->m_window && instance->m_window == desktopActive) {
+            activate(*instance);
+            return;
+        }
+    }
+}
+
+void Forms::closedByUser(Form &form)
+{
+    form.unload();
+    // Closing the last window on screen leaves the player nothing to return to: end the program
+    // rather than leave a hidden window running.
+    Registry &r = registry();
+    if (r.ended)
+        return;
+    const auto onScreen = [](const std::unique_ptr<Form> &f) {
+        return f && f->m_window && f->m_window->isVisible();
+    };
+    if (std::none_of(r.shared.begin(), r.shared.end(), onScreen) &&
+        std::none_of(r.transient.begin(), r.transient.end(), onScreen))
+        end();
+}
+
+void Forms::discardIfTransient(Form &form)
+{
+    auto &transient = registry().transient;
+    auto it = std::find_if(transient.begin(), transient.end(), [&](auto &f) { return f.get() == &form; });
+    if (it == transient.end())
+        return;
+    // The form may be running one of its own handlers still.
+    it->release()->deleteLater();
+    transient.erase(it);
+}
+
+void Forms::end()
+{
+    Registry &r = registry();
+    if (r.ended)
+        return;
+    r.ended = true;
+    r.history.clear();
+    r.active = nullptr;
+    for (auto &instance : r.shared)
+        if (instance && instance->m_window)
+            instance->destroyControls();
+    for (auto &instance : r.transient)
+        if (instance->m_window)
+            instance->destroyControls();
+    Services::programEnd().end();
+}
+
+bool Forms::hasEnded()
+{
+    return registry().ended;
+}
+
+void Forms::reset()
+{
+    Registry &r = registry();
+    r.history.clear();
+    r.active = nullptr;
+    r.transient.clear();
+    for (auto &instance : r.shared)
+        instance.reset();
+    r.ended = false;
+}
+
+} // namespace runtime

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace runtime {
+
+class FormWindow;
+class Timer;
+
+// The program's four windows. Form1, Form2 and Form4 have one program-wide instance each;
+// every use of Form3 makes a new one.
+enum class FormId
+{
+    Form1,
+    Form2,
+    Form3,
+    Form4
+};
+
+// One window of the program: its own fields live as long as the object, while its controls and
+// timers live from load to unload. Any reference to a window that is not loaded loads it hidden.
+class Form : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Form)
+public:
+    explicit Form(QObject *parent = nullptr);
+    ~Form() override;
+
+    // The window with its controls; loads it hidden if needed. Null once the program has ended.
+    QWidget *window();
+    bool isVisible();
+    // Never modal: loads if needed, puts the window on screen and activates it.
+    void show();
+    // Runs Form_Unload, then destroys the controls and timers; safe from the window's own handlers.
+    void unload();
+    // Makes the window the program's active window again.
+    void setFocus();
+
+    bool isLoaded() const { return m_window != nullptr; }
+
+protected:
+    // Builds the controls from the window's layout onto a fresh window.
+    virtual void createControls(QWidget &window) = 0;
+    // The controls are about to be destroyed: forget every pointer into them.
+    virtual void releaseControls() = 0;
+
+    virtual void Form_Load() {}
+    virtual void Form_Unload(qint16 &Cancel) { Q_UNUSED(Cancel) }
+    virtual void Form_Activate() {}
+    virtual void Form_Deactivate() {}
+    virtual void Form_Resize() {}
+    virtual void Form_DblClick() {}
+
+    // A timer that ticks from now until the window unloads.
+    Timer *addTimer(int intervalMs, bool enabled);
+    void load();
+
+private:
+    friend class Forms;
+    friend class FormWindow;
+    void destroyControls();
+    FormWindow *formWindow() const;
+
+    QPointer<QWidget> m_window; // a FormWindow
+    bool m_unloading = false;
+};
+
+// A window whose controls come from a Designer layout (the uic class UiClass), applied to a fresh
+// window at every load. A reference to a control loads the window, as any reference does.
+template <class UiClass> class LayoutForm : public Form
+{
+public:
+    using Form::Form;
+
+protected:
+    UiClass &ui()
+    {
+        load();
+        Q_ASSERT_X(m_ui, "LayoutForm::ui", "the program has ended");
+        return *m_ui;
+    }
+    void createControls(QWidget &window) override
+    {
+        m_ui = std::make_unique<UiClass>();
+        m_ui->setupUi(&window);
+    }
+    void releaseControls() override { m_ui.reset(); }
+
+private:
+    std::unique_ptr<UiClass> m_ui;
+};
+
+// Keeps the windows: makes them on first reference, decides which one is active, and ends the
+// program. The application registers how to make each window.
+class Forms
+{
+public:
+    using Factory = std::function<std::unique_ptr<Form>()>;
+
+    static void setFactory(FormId id, Factory factory);
+    // The program-wide instance of Form1, Form2 or Form4, made on first reference.
+    static Form &get(FormId id);
+    template <class T> static T &get(FormId id) { return static_cast<T &>(get(id)); }
+    // A new instance, owned here and discarded after its unload.
+    static Form &create(FormId id);
+
+    static Form *active();
+    // Ends the program at once: every window goes without running a handler, and none runs again.
+    static void end();
+    static bool hasEnded();
+
+    // Drops every window and instance without running handlers; for a fresh start in tests.
+    static void reset();
+
+    // Bookkeeping used by Form and its window.
+    static void activate(Form &form);
+    static void forgetActivation(Form &form);
+    static void followDesktop();
+    static void closedByUser(Form &form);
+    static void discardIfTransient(Form &form);
+};
+
+} // namespace runtime

@@ -1,0 +1,115 @@
+#include "formwindow.h"
+
+#include "forms.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+
+namespace runtime {
+
+namespace {
+bool flag(const QWidget &w, const char *name, bool fallback)
+{
+    const QVariant v = w.property(name);
+    return v.isValid() ? v.toBool() : fallback;
+}
+QString text(const QWidget &w, const char *name)
+{
+    return w.property(name).toString();
+}
+} // namespace
+
+FormWindow::FormWindow(Form &form) : m_form(form)
+{
+    setAttribute(Qt::WA_QuitOnClose, false);
+}
+
+void FormWindow::applyLayoutSettings()
+{
+    const QString border = text(*this, "BorderStyle");
+    const bool titleBar = flag(*this, "TitleBar", true);
+    Qt::WindowFlags flags = flag(*this, "ShowInTaskbar", true) ? Qt::Window : Qt::Tool;
+    if (!titleBar) {
+        flags |= Qt::FramelessWindowHint;
+    } else {
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        if (flag(*this, "ControlBox", true))
+            flags |= Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint;
+        if (flag(*this, "MinButton", true))
+            flags |= Qt::WindowMinimizeButtonHint;
+        if (flag(*this, "MaxButton", true))
+            flags |= Qt::WindowMaximizeButtonHint;
+    }
+    setWindowFlags(flags);
+    // Labels and pictures marked AutoSize take the size of their caption or picture.
+    for (QLabel *label : findChildren<QLabel *>())
+        if (label->property("AutoSize").toBool())
+            label->adjustSize();
+    // A fixed border keeps its design size, unless the window is meant to fill the screen.
+    if (border.startsWith(QLatin1String("fixed")) && text(*this, "WindowState") != QLatin1String("maximized"))
+        setFixedSize(size());
+}
+
+void FormWindow::present()
+{
+    if (!m_presented && text(*this, "StartUpPosition") == QLatin1String("centerScreen")) {
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    if (!m_presented && text(*this, "WindowState") == QLatin1String("maximized"))
+        showMaximized();
+    else
+        show();
+    m_presented = true;
+    // The headless platform has no stacking order to change.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        raise();
+    activateWindow();
+}
+
+bool FormWindow::live() const
+{
+    // A window being destroyed, or left over from an earlier load, runs no handler.
+    return m_form.m_window == this && !Forms::hasEnded();
+}
+
+void FormWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (live())
+        m_form.Form_Resize();
+}
+
+void FormWindow::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Only the window's own surface counts: a double-click on a control is that control's.
+    if (live() && childAt(event->position().toPoint()) == nullptr)
+        m_form.Form_DblClick();
+    event->accept();
+}
+
+void FormWindow::closeEvent(QCloseEvent *event)
+{
+    // The frame's close control unloads like any other unload; the runtime decides what follows.
+    event->ignore();
+    if (live())
+        Forms::closedByUser(m_form);
+}
+
+void FormWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The desktop's own activation changes (a click on another window) are followed once the
+    // queue has settled, so that the program's own show calls are not undone by stale events.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QTimer::singleShot(0, qApp, &Forms::followDesktop);
+}
+
+} // namespace runtime

@@ -1,0 +1,58 @@
+#include "runtime/textconv.h"
+
+#include <QTest>
+
+namespace text = runtime::text;
+
+class TestTextConv : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Numbers are written in their shortest form with no leading space.
+    void fromNumber_shortest()
+    {
+        QCOMPARE(text::fromNumber(0), QStringLiteral("0"));
+        QCOMPARE(text::fromNumber(12), QStringLiteral("12"));
+        QCOMPARE(text::fromNumber(1234), QStringLiteral("1234"));
+        QCOMPARE(text::fromNumber(21.25), QStringLiteral("21.25"));
+    }
+
+    // Reading a number ignores trailing spaces; what is not a number in range gives nothing.
+    void toNumbers_trailingSpacesIgnored_garbageRejected()
+    {
+        QCOMPARE(text::toInt16(QStringLiteral("7  ")), std::optional<qint16>(7));
+        QCOMPARE(text::toInt16(QStringLiteral("123")), std::optional<qint16>(123));
+        QCOMPARE(text::toInt16(QStringLiteral("   ")), std::nullopt);
+        QCOMPARE(text::toInt16(QStringLiteral("1a ")), std::nullopt);
+        QCOMPARE(text::toInt16(QStringLiteral("40000")), std::nullopt);
+        QCOMPARE(text::toDouble(QStringLiteral("45 ")), std::optional<double>(45));
+        QCOMPARE(text::toDouble(QStringLiteral("x")), std::nullopt);
+    }
+
+    void fixedLength_padsOrCuts()
+    {
+        QCOMPARE(text::fixedLength(QStringLiteral("ANA"), 10), QStringLiteral("ANA       "));
+        QCOMPARE(text::fixedLength(QStringLiteral("MARIA JOSEFA"), 10), QStringLiteral("MARIA JOSE"));
+        QCOMPARE(text::fixedLength(QString(), 3), QStringLiteral("   "));
+    }
+
+    void upper_handlesSpanishLetters()
+    {
+        QCOMPARE(text::upper(QStringLiteral("peña ángel")), QStringLiteral("PEÑA ÁNGEL"));
+    }
+
+    // The 8-bit code page of the files: Latin-1 letters, the 0x80..0x9F specials, and '?' for
+    // what it cannot hold; reading back gives the same text.
+    void cp1252_roundTrip()
+    {
+        const QString name = QStringLiteral("NÚÑEZ €Œ…");
+        const QByteArray bytes = text::toCp1252(name);
+        QCOMPARE(bytes, QByteArray("N\xDA\xD1"
+                                   "EZ \x80\x8C\x85"));
+        QCOMPARE(text::fromCp1252(bytes), name);
+        QCOMPARE(text::toCp1252(QStringLiteral("Ж")), QByteArray("?"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestTextConv)
+#include "tst_textconv.moc"

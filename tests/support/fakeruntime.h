@@ -1,0 +1,112 @@
+#pragma once
+
+#include "runtime/services.h"
+
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <map>
+
+namespace runtime {
+class Timer;
+}
+
+// Records every sound the program starts.
+class FakeSound final : public runtime::SoundOutput
+{
+public:
+    void play(const QString &path) override { paths << path; }
+    // The file names alone, in the order played.
+    QStringList names() const;
+
+    QStringList paths;
+};
+
+class FakeClock final : public runtime::Clock
+{
+public:
+    float secondsSinceMidnight() const override { return seconds; }
+
+    float seconds = 43200.0f;
+};
+
+// Hands out scripted draws (0 when the script has run out) and records the seeds.
+class FakeRandom final : public runtime::RandomSource
+{
+public:
+    void reseed(float seed) override { seeds << seed; }
+    double draw() override { return draws.isEmpty() ? 0.0 : draws.takeFirst(); }
+
+    QList<double> draws;
+    QList<float> seeds;
+};
+
+// Answers question boxes from a script; with the script run out it answers No and counts the
+// question as unexpected. whileOpen runs inside the box, as events do while a real one is open.
+class FakeQuestionBox final : public runtime::QuestionBox
+{
+public:
+    struct Question
+    {
+        QString title;
+        QString text;
+        bool exclamation;
+    };
+    int ask(const QString &title, const QString &text, bool exclamation) override;
+
+    QList<int> answers;
+    QList<Question> asked;
+    int unexpected = 0;
+    std::function<void()> whileOpen;
+};
+
+// A program folder of its own for each test.
+class FakeFolder final : public runtime::ProgramFolder
+{
+public:
+    QString path() const override { return dir.path(); }
+
+    QTemporaryDir dir;
+};
+
+class FakeProgramEnd final : public runtime::ProgramEnd
+{
+public:
+    void end() override { ++calls; }
+
+    int calls = 0;
+};
+
+// Timers that move only when the test advances time.
+class ManualTimers final : public runtime::TimerEngine
+{
+public:
+    void start(runtime::Timer &timer) override;
+    void stop(runtime::Timer &timer) override;
+    // Fires every tick that falls due within the next ms milliseconds, in time order.
+    void advance(int ms);
+    int running() const { return int(m_due.size()); }
+
+private:
+    long long m_now = 0;
+    std::map<runtime::Timer *, long long> m_due;
+};
+
+// Every service replaced by a fake for the life of the object; the windows are dropped after.
+class FakeRuntime
+{
+public:
+    FakeRuntime();
+    ~FakeRuntime();
+    FakeRuntime(const FakeRuntime &) = delete;
+    FakeRuntime &operator=(const FakeRuntime &) = delete;
+
+    FakeSound sound;
+    FakeClock clock;
+    FakeRandom random;
+    FakeQuestionBox questions;
+    FakeFolder folder;
+    FakeProgramEnd programEnd;
+    ManualTimers timers;
+};
