@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace runtime {
@@ -19,6 +20,8 @@ struct Registry
     std::array<std::unique_ptr<Form>, 4> shared;
     std::vector<std::unique_ptr<Form>> transient;
     Form *active = nullptr;
+    bool deactivating = false;
+    Form *pending = nullptr;
     // Windows in the order they were last active, the most recent at the back.
     std::vector<Form *> history;
     bool ended = false;
@@ -91,16 +94,28 @@ void Form::setFocus()
     show();
 }
 
+bool Form::mayRun() const
+{
+    return !registry().ended || m_outlivesEnd;
+}
+
 void Form::unload()
 {
-    if (!m_window || m_unloading || registry().ended)
+    if (!m_window || m_unloading || !mayRun())
         return;
     m_unloading = true;
     qint16 cancel = 0;
     Form_Unload(cancel);
     m_unloading = false;
-    if (cancel != 0 || registry().ended || !m_window)
+    if (cancel != 0 || !mayRun() || !m_window)
         return;
+    if (m_outlivesEnd) {
+        destroyControls();
+        m_outlivesEnd = false;
+        Forms::discardIfTransient(*this);
+        Forms::completeEnd();
+        return;
+    }
     const bool wasActive = Forms::active() == this;
     destroyControls();
     Forms::forgetActivation(*this);
@@ -168,17 +183,29 @@ Form *Forms::active()
 void Forms::activate(Form &form)
 {
     Registry &r = registry();
-    Form *previous = active();
-    if (previous == &form || r.ended)
+    if (r.ended)
+        return;
+    // A window that takes the activation back while losing it gets it once the window that took
+    // it over has had its own activation.
+    if (r.deactivating) {
+        r.pending = &form;
+        return;
+    }
+    Form *previous = r.active;
+    if (previous == &form)
         return;
     std::erase(r.history, &form);
     r.history.push_back(&form);
     r.active = &form;
-    if (previous && previous->isLoaded())
+    if (previous && previous->isLoaded()) {
+        r.deactivating = true;
         previous->Form_Deactivate();
-    // The deactivated window may have taken the activation back.
-    if (active() == &form && form.isLoaded() && !r.ended)
+        r.deactivating = false;
+    }
+    if (r.active == &form && form.isLoaded())
         form.Form_Activate();
+    if (Form *next = std::exchange(r.pending, nullptr); next && next->isLoaded())
+        activate(*next);
 }
 
 void Forms::forgetActivation(Form &form)
@@ -187,6 +214,8 @@ void Forms::forgetActivation(Form &form)
     std::erase(r.history, &form);
     if (r.active == &form)
         r.active = nullptr;
+    if (r.pending == &form)
+        r.pending = nullptr;
 }
 
 void Forms::followDesktop()
@@ -242,13 +271,29 @@ void Forms::end()
     r.ended = true;
     r.history.clear();
     r.active = nullptr;
+    const auto close = [](Form &form) {
+        if (!form.m_window)
+            return;
+        if (form.holdsProgramEnd())
+            form.m_outlivesEnd = true;
+        else
+            form.destroyControls();
+    };
     for (auto &instance : r.shared)
-        if (instance && instance->m_window)
-            instance->destroyControls();
+        if (instance)
+            close(*instance);
     for (auto &instance : r.transient)
-        if (instance->m_window)
-            instance->destroyControls();
-    Services::programEnd().end();
+        close(*instance);
+    completeEnd();
+}
+
+void Forms::completeEnd()
+{
+    Registry &r = registry();
+    const auto holding = [](const std::unique_ptr<Form> &f) { return f && f->m_outlivesEnd; };
+    if (std::none_of(r.shared.begin(), r.shared.end(), holding) &&
+        std::none_of(r.transient.begin(), r.transient.end(), holding))
+        Services::programEnd().end();
 }
 
 bool Forms::hasEnded()
@@ -261,6 +306,8 @@ void Forms::reset()
     Registry &r = registry();
     r.history.clear();
     r.active = nullptr;
+    r.pending = nullptr;
+    r.deactivating = false;
     r.transient.clear();
     for (auto &instance : r.shared)
         instance.reset();

@@ -56,6 +56,10 @@ protected:
     virtual void Form_Resize() {}
     virtual void Form_DblClick() {}
 
+    // A window that holds the program's end back until it unloads: the end closes every other
+    // window at once and completes when the last such window has gone.
+    virtual bool holdsProgramEnd() const { return false; }
+
     // A timer that ticks from now until the window unloads.
     Timer *addTimer(int intervalMs, bool enabled);
     void load();
@@ -66,8 +70,11 @@ private:
     void destroyControls();
     FormWindow *formWindow() const;
 
+    bool mayRun() const;
+
     QPointer<QWidget> m_window; // a FormWindow
     bool m_unloading = false;
+    bool m_outlivesEnd = false;
 };
 
 // A window whose controls come from a Designer layout (the uic class UiClass), applied to a fresh
@@ -110,7 +117,8 @@ public:
     static Form &create(FormId id);
 
     static Form *active();
-    // Ends the program at once: every window goes without running a handler, and none runs again.
+    // Ends the program at once: every window goes without running a handler, and none runs again,
+    // except a window that holds the end back (see Form::holdsProgramEnd).
     static void end();
     static bool hasEnded();
 
@@ -123,6 +131,7 @@ public:
     static void followDesktop();
     static void closedByUser(Form &form);
     static void discardIfTransient(Form &form);
+    static void completeEnd();
 };
 
 } // namespace runtime

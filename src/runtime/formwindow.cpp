@@ -77,7 +77,7 @@ void FormWindow::present()
 bool FormWindow::live() const
 {
     // A window being destroyed, or left over from an earlier load, runs no handler.
-    return m_form.m_window == this && !Forms::hasEnded();
+    return m_form.m_window == this && m_form.mayRun();
 }
 
 void FormWindow::resizeEvent(QResizeEvent *event)

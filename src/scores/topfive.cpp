@@ -1,0 +1,16 @@
+#include "topfive.h"
+
+#include "runtime/textconv.h"
+#include "scoretobeat.h"
+#include "toptenfile.h"
+
+void ShowTopFive(const std::array<QLabel *, 10> &top5)
+{
+    const TopTenFile::Table TopRows = TopTenFile::read();
+    for (std::size_t k = 0; k < TopRows.size(); ++k) {
+        // Exactly as stored, trailing spaces included, in file order.
+        top5[k]->setText(TopRows[k].Name);
+        top5[k + 5]->setText(TopRows[k].Points);
+    }
+    Module1::ScoreToBeat = runtime::text::toDouble(TopRows[4].Points).value_or(0);
+}

@@ -1,0 +1,196 @@
+#include "fakeruntime.h"
+#include "scores/sorttable.h"
+#include "scores/toptenfile.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+
+ScoreRecord entry(const QString &name, int points)
+{
+    return {ScoreRecord::nameField(name), ScoreRecord::pointsField(points)};
+}
+
+// Rows 1 to 5 from "A 100" style pairs, the new entry in row 6.
+ScoreRows rows(const QList<std::pair<const char *, int>> &table)
+{
+    ScoreRows result;
+    for (int i = 0; i < table.size(); ++i)
+        result[i + 1] = entry(QLatin1String(table[i].first), table[i].second);
+    return result;
+}
+
+QString order(const ScoreRows &result)
+{
+    QStringList parts;
+    for (int k = 1; k <= 6; ++k)
+        parts << result[k].Name.trimmed() + QLatin1Char(' ') + result[k].Points.trimmed();
+    return parts.join(QStringLiteral(", "));
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestScoreFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    // ---- the record ----
+
+    // Thirteen bytes: the name in ten, the points in three, both padded with spaces.
+    void record_byteExact()
+    {
+        QCOMPARE(entry(QStringLiteral("ABC"), 120).toBytes(), QByteArray("ABC       120"));
+        QCOMPARE(entry(QStringLiteral("X"), 7).toBytes(), QByteArray("X         7  "));
+        QCOMPARE(ScoreRecord::fromBytes("X         7  ").pointsValue(), 7);
+        QCOMPARE(entry(QStringLiteral("MARIA JOSEFA"), 5).Name, QStringLiteral("MARIA JOSE"));
+        QCOMPARE(entry(QStringLiteral("ÑANDÚ"), 9).toBytes(), QByteArray("\xD1"
+                                                                         "AND\xDA"
+                                                                         "     9  "));
+        QCOMPARE(ScoreRecord::fromBytes("\xD1"
+                                        "AND\xDA"
+                                        "     9  ")
+                     .Name,
+                 QStringLiteral("ÑANDÚ     "));
+    }
+
+    // A score too large for its three digits is stored as 999, never as its first three digits.
+    void record_largeScoreStoredAs999()
+    {
+        QCOMPARE(ScoreRecord::pointsField(1234), QStringLiteral("999"));
+        QCOMPARE(ScoreRecord::pointsField(1000), QStringLiteral("999"));
+        QCOMPARE(ScoreRecord::pointsField(999), QStringLiteral("999"));
+    }
+
+    // ---- ordering ----
+
+    // Five full passes that exchange equal scores too: ties land exactly where they always have.
+    void sort_tieTables_data()
+    {
+        QTest::addColumn<ScoreRows>("table");
+        QTest::addColumn<QString>("expected");
+        const auto base = rows({{"A", 100}, {"B", 90}, {"C", 80}, {"D", 50}, {"E", 40}});
+        auto with = [](ScoreRows r, int points) {
+            r[6] = entry(QStringLiteral("N"), points);
+            return r;
+        };
+        QTest::newRow("90") << with(base, 90) << "A 100, B 90, N 90, C 80, D 50, E 40";
+        QTest::newRow("41") << with(base, 41) << "A 100, B 90, C 80, D 50, N 41, E 40";
+        QTest::newRow("200") << with(base, 200) << "N 200, A 100, B 90, C 80, D 50, E 40";
+        QTest::newRow("three 100s") << with(rows({{"A", 100}, {"B", 100}, {"C", 80}, {"D", 50}, {"E", 40}}),
+                                            100)
+                                    << "N 100, B 100, A 100, C 80, D 50, E 40";
+        QTest::newRow("five 9s") << with(rows({{"A", 9}, {"B", 9}, {"C", 9}, {"D", 9}, {"E", 0}}), 9)
+                                 << "N 9, B 9, C 9, D 9, A 9, E 0";
+    }
+    void sort_tieTables()
+    {
+        QFETCH(ScoreRows, table);
+        QFETCH(QString, expected);
+        SortTable(table);
+        QCOMPARE(order(table), expected);
+    }
+
+    // Blank or damaged points count as 0, so such rows sink to the bottom.
+    void sort_nonNumbersCountAsZero()
+    {
+        ScoreRows table = rows({{"A", 5}});
+        table[2].Points = QStringLiteral("x1 ");
+        table[6] = entry(QStringLiteral("N"), 3);
+        SortTable(table);
+        QCOMPARE(table[1].Name.trimmed(), QStringLiteral("A"));
+        QCOMPARE(table[2].Name.trimmed(), QStringLiteral("N"));
+    }
+
+    // ---- the file ----
+
+    // Writing changes bytes 0 to 64 only; what follows the fifth record stays as it was.
+    void write_touchesFirst65BytesOnly()
+    {
+        FakeRuntime fakes;
+        writeBytes(TopTenFile::path(), QByteArray(65, 'z') + "EXTRA RECORD!");
+        TopTenFile::Table table;
+        table[0] = entry(QStringLiteral("ABC"), 120);
+        QVERIFY(TopTenFile::write(table));
+        const QByteArray bytes = fileBytes(TopTenFile::path());
+        QCOMPARE(bytes.size(), 78);
+        QCOMPARE(bytes.left(13), QByteArray("ABC       120"));
+        QCOMPARE(bytes.mid(13, 13), QByteArray(13, ' '));
+        QCOMPARE(bytes.mid(65), QByteArray("EXTRA RECORD!"));
+    }
+
+    // A missing file is created empty and reads as five blank places.
+    void read_missingFile_fiveBlankRecords()
+    {
+        FakeRuntime fakes;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("holds 0 of 5 records")));
+        const TopTenFile::Table table = TopTenFile::read();
+        for (const ScoreRecord &record : table) {
+            QCOMPARE(record.Name, QString(10, QLatin1Char(' ')));
+            QCOMPARE(record.pointsValue(), 0);
+        }
+        QVERIFY(QFile::exists(TopTenFile::path()));
+    }
+
+    // A file that cannot be opened or written never stops the program, and says so once.
+    void unusableFile_warnsAndGoesOn()
+    {
+        FakeRuntime fakes;
+        QVERIFY(QDir(fakes.folder.path()).mkdir(QStringLiteral("topten.txt")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot open")));
+        QCOMPARE(TopTenFile::read()[0].pointsValue(), 0);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot write")));
+        QVERIFY(!TopTenFile::write({}));
+    }
+
+    // Whatever bytes the file holds, five records come out and the table can be written back.
+    void randomFiles_alwaysFiveRecords()
+    {
+        FakeRuntime fakes;
+        // Damaged files are expected to be reported here; anything else the program says is not.
+        static int otherMessages = 0;
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &m) {
+                if (!m.startsWith(QLatin1String("High scores")))
+                    ++otherMessages;
+            });
+        QRandomGenerator random(1234);
+        for (int round = 0; round < 300; ++round) {
+            QByteArray bytes(random.bounded(201), Qt::Uninitialized);
+            for (char &b : bytes)
+                b = char(random.bounded(256));
+            writeBytes(TopTenFile::path(), bytes);
+            const TopTenFile::Table table = TopTenFile::read();
+            for (const ScoreRecord &record : table) {
+                QCOMPARE(record.Name.size(), 10);
+                QCOMPARE(record.Points.size(), 3);
+            }
+            ScoreRows sorted;
+            std::copy(table.begin(), table.end(), sorted.begin() + 1);
+            SortTable(sorted);
+            for (int k = 1; k < 6; ++k)
+                QVERIFY(sorted[k].pointsValue() >= sorted[k + 1].pointsValue());
+            QVERIFY(TopTenFile::write(table));
+            QCOMPARE(fileBytes(TopTenFile::path()).left(65).size(), 65);
+        }
+        qInstallMessageHandler(previous);
+        QCOMPARE(otherMessages, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScoreFile)
+#include "tst_scorefile.moc"
