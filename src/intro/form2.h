@@ -3,9 +3,53 @@
 #include "runtime/forms.h"
 #include "ui_form2.h"
 
+#include <QLabel>
+#include <QString>
+#include <array>
+
+namespace runtime {
+class Timer;
+}
+
+// The introduction window, the program's hub: it greets the player with a timed welcome text,
+// presents the 38 characters one by one, seen and heard, shows the top-five table, and leads to
+// the game, to the about panel and out of the program.
 class Form2 final : public runtime::LayoutForm<Ui::Form2>
 {
     Q_OBJECT
 public:
     using LayoutForm::LayoutForm;
+
+    // Presents the catalogue entry numbered position; a number without an entry replays the
+    // sound played last.
+    void ShowCharacter(const float &position);
+    void cmdAvanzar_Click();
+    void cmdRetroceder_Click();
+    void cmdRepetir_Click();
+
+    // One step of the welcome sequence.
+    void Timer1_Timer();
+
+    void mnuAcercade_Click();
+    void Command1_Click();
+    void command3_Click();
+
+protected:
+    void createControls(QWidget &window) override;
+    void releaseControls() override;
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Resize() override;
+
+private:
+    void refreshTopFive();
+
+    // Kept across unload and reload; only WelcomeStep starts again with every load.
+    qint16 WelcomeStep = 0;
+    float LetterIndex = 0;
+    QString SoundName;
+    QString SoundPath;
+
+    std::array<QLabel *, 10> top5{};
+    runtime::Timer *m_timer1 = nullptr;
 };

@@ -1,0 +1,94 @@
+#include "form2.h"
+
+#include "runtime/timer.h"
+#include "scores/topfive.h"
+
+using runtime::FormId;
+using runtime::Forms;
+
+namespace {
+
+// The window was designed in twips; the screen counts pixels.
+constexpr float TwipsPerPixel = 15.0f;
+
+int toPixels(float twips)
+{
+    return qRound(twips / TwipsPerPixel);
+}
+
+} // namespace
+
+void Form2::createControls(QWidget &window)
+{
+    LayoutForm::createControls(window);
+    Ui::Form2 &controls = ui();
+    top5 = {controls.top5_0, controls.top5_1, controls.top5_2, controls.top5_3, controls.top5_4,
+            controls.top5_5, controls.top5_6, controls.top5_7, controls.top5_8, controls.top5_9};
+
+    m_timer1 = addTimer(1000, true);
+    connect(m_timer1, &runtime::Timer::tick, this, &Form2::Timer1_Timer);
+
+    connect(controls.cmdAvanzar, &QPushButton::clicked, this, &Form2::cmdAvanzar_Click);
+    connect(controls.cmdRetroceder, &QPushButton::clicked, this, &Form2::cmdRetroceder_Click);
+    connect(controls.cmdRepetir, &QPushButton::clicked, this, &Form2::cmdRepetir_Click);
+    connect(controls.Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    connect(controls.command3, &QPushButton::clicked, this, &Form2::command3_Click);
+    connect(controls.mnuAcercade, &QAction::triggered, this, &Form2::mnuAcercade_Click);
+}
+
+void Form2::releaseControls()
+{
+    top5 = {};
+    m_timer1 = nullptr;
+    LayoutForm::releaseControls();
+}
+
+void Form2::Form_Load()
+{
+    // Every visit begins with the greeting; the presentation keeps its place.
+    WelcomeStep = 0;
+    refreshTopFive();
+}
+
+void Form2::Form_Activate()
+{
+    // Read again on every activation, so that a name just entered shows at once.
+    refreshTopFive();
+}
+
+void Form2::refreshTopFive()
+{
+    ShowTopFive(top5);
+    // The labels take the width of what they show, so a long name widens its label.
+    for (QLabel *label : top5)
+        label->adjustSize();
+}
+
+void Form2::Form_Resize()
+{
+    // Measured on the outer size, frame and menu bar included, and placed in the client area:
+    // centred across, 400 twips above the middle, negative where the screen is too small.
+    const QSize outer = window()->frameGeometry().size();
+    QFrame &frame = *ui().Frame1;
+    const float left = outer.width() * TwipsPerPixel / 2 - frame.width() * TwipsPerPixel / 2;
+    const float top = outer.height() * TwipsPerPixel / 2 - frame.height() * TwipsPerPixel / 2 - 400;
+    frame.move(toPixels(left), toPixels(top));
+}
+
+void Form2::mnuAcercade_Click()
+{
+    // The about panel comes over this window, which goes on with its welcome.
+    Forms::get(FormId::Form4).show();
+}
+
+void Form2::Command1_Click()
+{
+    Forms::get(FormId::Form1).show();
+    unload();
+}
+
+void Form2::command3_Click()
+{
+    unload();
+    Forms::end();
+}

@@ -1,0 +1,47 @@
+#include "catalogue/catalogue.h"
+#include "catalogue/playsound.h"
+#include "form2.h"
+
+#include <algorithm>
+
+void Form2::ShowCharacter(const float &position)
+{
+    Ui::Form2 &controls = ui();
+    controls.Text1->setVisible(true);
+    const auto entry =
+        std::find_if(CharacterCatalogue.begin(), CharacterCatalogue.end(),
+                     [&](const CatalogueEntry &candidate) { return candidate.Number == position; });
+    if (entry != CharacterCatalogue.end()) {
+        controls.RichTextBox1->setPlainText(entry->Caption);
+        controls.Text1->setText(entry->Character);
+        SoundName = entry->SoundFile;
+    }
+    // Played in either case: a position without an entry repeats the last sound.
+    SoundPath = PlaySoundFile(SoundName);
+}
+
+void Form2::cmdAvanzar_Click()
+{
+    // No wrap-around: the last entry presents itself again.
+    LetterIndex = LetterIndex + 1;
+    if (LetterIndex >= 38)
+        LetterIndex = 38;
+    ShowCharacter(LetterIndex);
+    WelcomeStep = -1;
+}
+
+void Form2::cmdRetroceder_Click()
+{
+    // Also the first press of all: from nothing shown yet it goes to the first entry.
+    LetterIndex = LetterIndex - 1;
+    if (LetterIndex <= 1)
+        LetterIndex = 1;
+    ShowCharacter(LetterIndex);
+    WelcomeStep = -1;
+}
+
+void Form2::cmdRepetir_Click()
+{
+    ShowCharacter(LetterIndex);
+    WelcomeStep = -1;
+}
