@@ -1,0 +1,61 @@
+#pragma once
+
+#include "runtime/forms.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QTest>
+#include <QTextEdit>
+
+// Reaching the introduction window's controls by name, as a player sees them.
+namespace intro {
+
+inline runtime::Form &window()
+{
+    return runtime::Forms::get(runtime::FormId::Form2);
+}
+
+template <class T = QWidget> T *control(const char *name)
+{
+    T *found = window().window()->findChild<T *>(QLatin1String(name));
+    Q_ASSERT_X(found, "intro::control", name);
+    return found;
+}
+
+inline void click(const char *button)
+{
+    QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
+}
+
+// The whole text of the text area.
+inline QString text()
+{
+    return control<QTextEdit>("RichTextBox1")->toPlainText();
+}
+
+inline QLineEdit *characterBox()
+{
+    return control<QLineEdit>("Text1");
+}
+
+} // namespace intro
+
+// Stands in for a window that belongs to another part of the program, writing its events to
+// a journal shared by the test.
+class StandInWindow final : public runtime::Form
+{
+public:
+    StandInWindow(QString name, QStringList &journal) : m_name(std::move(name)), m_journal(journal) {}
+
+protected:
+    void createControls(QWidget &window) override { window.resize(300, 200); }
+    void releaseControls() override {}
+    void Form_Load() override { m_journal << m_name + QStringLiteral(":Load"); }
+    void Form_Activate() override { m_journal << m_name + QStringLiteral(":Activate"); }
+    void Form_Unload(qint16 &) override { m_journal << m_name + QStringLiteral(":Unload"); }
+
+private:
+    QString m_name;
+    QStringList &m_journal;
+};
