@@ -1,44 +1,38 @@
-#include "module1.h"
-#include "runtime/fonts.h"
-#include "windows.h"
+#include "startup.h"
 
 #include <QApplication>
-#include <QIcon>
+#include <QList>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
 namespace {
 
-QtMessageHandler defaultHandler = nullptr;
+// Messages from the start of the windowing system, held back until it is known to have started.
+QList<std::pair<QtMsgType, QString>> heldMessages;
 
-// Without a desktop to show windows on, Qt stops with a fatal message and a core dump; say
-// plainly what is missing instead.
-void startupHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+// Without a desktop to show windows on, Qt stops with a fatal message and a core dump, after a
+// few lines about its plug-ins; say plainly what is missing instead.
+void startupHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
     if (type == QtFatalMsg) {
         std::fputs("Zumbarel necesita un escritorio gráfico y no ha encontrado ninguno "
-                   "(no display found: set DISPLAY or WAYLAND_DISPLAY).\n",
+                   "(no display: set DISPLAY or WAYLAND_DISPLAY).\n",
                    stderr);
         _exit(EXIT_FAILURE);
     }
-    if (defaultHandler)
-        defaultHandler(type, context, message);
+    heldMessages.append({type, message});
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    defaultHandler = qInstallMessageHandler(startupHandler);
+    const QtMessageHandler defaultHandler = qInstallMessageHandler(startupHandler);
     QApplication app(argc, argv);
     qInstallMessageHandler(defaultHandler);
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setApplicationName(QStringLiteral("Zumbarel"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon.svg")));
-
-    runtime::installFontSubstitutes();
-    registerWindows();
-    Module1::Main();
+    for (const auto &[type, message] : std::as_const(heldMessages))
+        defaultHandler(type, QMessageLogContext(), message);
+    startProgram();
     return QApplication::exec();
 }
