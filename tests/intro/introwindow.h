@@ -40,22 +40,3 @@ inline QLineEdit *characterBox()
 }
 
 } // namespace intro
-
-// Stands in for a window that belongs to another part of the program, writing its events to
-// a journal shared by the test.
-class StandInWindow final : public runtime::Form
-{
-public:
-    StandInWindow(QString name, QStringList &journal) : m_name(std::move(name)), m_journal(journal) {}
-
-protected:
-    void createControls(QWidget &window) override { window.resize(300, 200); }
-    void releaseControls() override {}
-    void Form_Load() override { m_journal << m_name + QStringLiteral(":Load"); }
-    void Form_Activate() override { m_journal << m_name + QStringLiteral(":Activate"); }
-    void Form_Unload(qint16 &) override { m_journal << m_name + QStringLiteral(":Unload"); }
-
-private:
-    QString m_name;
-    QStringList &m_journal;
-};
