@@ -13,7 +13,7 @@ void startProgram()
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("Zumbarel"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon.svg")));
-    runtime::installFontSubstitutes();
+    runtime::installFonts();
     registerWindows();
     Module1::Main();
 }

@@ -1,12 +1,19 @@
 #include "fonts.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QStringList>
 
 namespace runtime {
 
-void installFontSubstitutes()
+void installFonts()
 {
+    if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        QFont standard(QStringLiteral("MS Sans Serif"));
+        standard.setPointSizeF(8.25);
+        QApplication::setFont(standard);
+    }
+
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     QFont::insertSubstitutions(QStringLiteral("Arial"),

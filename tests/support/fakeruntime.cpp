@@ -59,7 +59,7 @@ void ManualTimers::advance(int ms)
 
 FakeRuntime::FakeRuntime()
 {
-    runtime::installFontSubstitutes();
+    runtime::installFonts();
     Services::setSound(&sound);
     Services::setClock(&clock);
     Services::setRandom(&random);
