@@ -353,24 +353,25 @@ private slots:
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Picture1"));
     }
 
-    // The panel sits centred across the outer window, 400 twips above the middle, and goes
-    // off the edge on a window too small for it.
+    // The panel sits centred across the outer window, 400 twips above the middle of it, in the
+    // client area right under the menu bar; it goes off the edge on a window too small for it.
     void resize_centresPanelAboveMiddle()
     {
         FakeRuntime fakes;
         intro::window().show();
         QWidget *window = intro::window().window();
         QWidget *panel = intro::control("Frame1");
+        const int clientTop = intro::control("menuBar")->sizeHint().height();
         const auto expected = [&] {
             const QSize outer = window->frameGeometry().size();
             return QPoint(qRound((outer.width() - panel->width()) / 2.0),
-                          qRound((outer.height() - panel->height()) / 2.0 - 400 / 15.0));
+                          clientTop + qRound((outer.height() - panel->height()) / 2.0 - 400 / 15.0));
         };
-        QCOMPARE(panel->pos(), expected());
+        QCOMPARE(panel->mapTo(window, QPoint()), expected());
         window->showNormal();
         window->resize(201, 301);
         QTRY_COMPARE(window->size(), QSize(201, 301));
-        QCOMPARE(panel->pos(), expected());
+        QCOMPARE(panel->mapTo(window, QPoint()), expected());
         QVERIFY(panel->x() < 0 && panel->y() < 0);
         QCOMPARE(panel->size(), QSize(321, 505));
     }
