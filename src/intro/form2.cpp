@@ -22,6 +22,10 @@ void Form2::createControls(QWidget &window)
 {
     LayoutForm::createControls(window);
     Ui::Form2 &controls = ui();
+    // A grey panel on the navy window: the panel keeps the desktop's button face.
+    QPalette panel = controls.Frame1->palette();
+    panel.setColor(QPalette::Window, panel.color(QPalette::Button));
+    controls.Frame1->setPalette(panel);
     top5 = {controls.top5_0, controls.top5_1, controls.top5_2, controls.top5_3, controls.top5_4,
             controls.top5_5, controls.top5_6, controls.top5_7, controls.top5_8, controls.top5_9};
 

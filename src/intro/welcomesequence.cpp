@@ -1,7 +1,6 @@
 #include "catalogue/playsound.h"
 #include "form2.h"
 
-#include <QApplication>
 #include <QTextDocument>
 #include <QTextOption>
 
@@ -9,22 +8,17 @@ namespace {
 
 const QColor Green(0x00, 0xC0, 0x00);
 
-QColor buttonFace(const QWidget &button)
-{
-    return QApplication::palette(&button).color(QPalette::Button);
-}
-
-// The presentation buttons are drawn in a style that shows their background colour.
-void setBackColor(QPushButton &button, const QColor &colour)
-{
-    QPalette palette = button.palette();
-    palette.setColor(QPalette::Button, colour);
-    button.setPalette(palette);
-}
-
+// The presentation buttons are drawn in a style that shows their background colour: green, or
+// the desktop's button face, which an empty palette inherits again.
 void blink(QPushButton &button, bool on)
 {
-    setBackColor(button, on ? Green : buttonFace(button));
+    if (on) {
+        QPalette palette = button.palette();
+        palette.setColor(QPalette::Button, Green);
+        button.setPalette(palette);
+    } else {
+        button.setPalette(QPalette());
+    }
 }
 
 // The text area's paragraphs, present and future, are centred.
