@@ -2,6 +2,7 @@
 #include "app/module1.h"
 #include "app/windows.h"
 #include "fakeruntime.h"
+#include "standinwindow.h"
 
 #include <QLabel>
 #include <QTest>
@@ -13,22 +14,6 @@ using runtime::Forms;
 namespace {
 
 QStringList journal;
-
-// Stands in for the introduction and game windows, writing their events to the journal.
-class WatchedWindow final : public Form
-{
-public:
-    explicit WatchedWindow(QString name) : m_name(std::move(name)) {}
-
-protected:
-    void createControls(QWidget &window) override { window.resize(300, 200); }
-    void releaseControls() override {}
-    void Form_Load() override { journal << m_name + QStringLiteral(":Load"); }
-    void Form_Activate() override { journal << m_name + QStringLiteral(":Activate"); }
-
-private:
-    QString m_name;
-};
 
 Form &splash()
 {
@@ -54,9 +39,9 @@ private slots:
         journal.clear();
         registerWindows();
         Forms::setFactory(FormId::Form1,
-                          [] { return std::make_unique<WatchedWindow>(QStringLiteral("game")); });
+                          [] { return std::make_unique<StandInWindow>(QStringLiteral("game"), journal); });
         Forms::setFactory(FormId::Form2,
-                          [] { return std::make_unique<WatchedWindow>(QStringLiteral("intro")); });
+                          [] { return std::make_unique<StandInWindow>(QStringLiteral("intro"), journal); });
     }
 
     // ---- start-up ----

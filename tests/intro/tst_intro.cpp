@@ -2,6 +2,7 @@
 #include "fakeruntime.h"
 #include "intro/form2.h"
 #include "introwindow.h"
+#include "standinwindow.h"
 
 #include <QFile>
 #include <QTextBlock>
@@ -13,22 +14,6 @@ using runtime::Forms;
 namespace {
 
 QStringList journal;
-
-// Stands in for the game window and the about panel, writing their events to the journal.
-class StandInWindow final : public runtime::Form
-{
-public:
-    explicit StandInWindow(QString name) : m_name(std::move(name)) {}
-
-protected:
-    void createControls(QWidget &window) override { window.resize(300, 200); }
-    void releaseControls() override {}
-    void Form_Load() override { journal << m_name + QStringLiteral(":Load"); }
-    void Form_Activate() override { journal << m_name + QStringLiteral(":Activate"); }
-
-private:
-    QString m_name;
-};
 
 const QString Greeting = QStringLiteral("Bienvenido a \n\"Zumbarel\"");
 
@@ -69,9 +54,9 @@ private slots:
         journal.clear();
         Forms::setFactory(FormId::Form2, [] { return std::make_unique<Form2>(); });
         Forms::setFactory(FormId::Form1,
-                          [] { return std::make_unique<StandInWindow>(QStringLiteral("game")); });
+                          [] { return std::make_unique<StandInWindow>(QStringLiteral("game"), journal); });
         Forms::setFactory(FormId::Form4,
-                          [] { return std::make_unique<StandInWindow>(QStringLiteral("about")); });
+                          [] { return std::make_unique<StandInWindow>(QStringLiteral("about"), journal); });
     }
 
     // ---- presentation ----
