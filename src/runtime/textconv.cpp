@@ -1,6 +1,7 @@
 #include "textconv.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <array>
 
 namespace runtime::text {
@@ -14,12 +15,16 @@ constexpr std::array<char16_t, 32> cp1252High = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
-QString withoutTrailingSpaces(const QString &text)
+// A plain decimal number: an optional sign, digits, and for a double an optional fraction,
+// with spaces around it. Exponents, "nan" and "inf" are not numbers to a score field.
+std::optional<QString> plainNumber(const QString &text, bool fraction)
 {
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.left(end);
+    static const QRegularExpression whole(QStringLiteral("^\\s*([+-]?\\d+)\\s*$"));
+    static const QRegularExpression decimal(QStringLiteral("^\\s*([+-]?(\\d+(\\.\\d*)?|\\.\\d+))\\s*$"));
+    const QRegularExpressionMatch match = (fraction ? decimal : whole).match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1);
 }
 
 } // namespace
@@ -31,9 +36,9 @@ QString fromNumber(double value)
 
 std::optional<qint16> toInt16(const QString &text)
 {
-    const QString trimmed = withoutTrailingSpaces(text).trimmed();
+    const std::optional<QString> number = plainNumber(text, false);
     bool ok = false;
-    const short value = trimmed.toShort(&ok);
+    const short value = number ? number->toShort(&ok) : 0;
     if (!ok)
         return std::nullopt;
     return value;
@@ -41,9 +46,9 @@ std::optional<qint16> toInt16(const QString &text)
 
 std::optional<double> toDouble(const QString &text)
 {
-    const QString trimmed = withoutTrailingSpaces(text).trimmed();
+    const std::optional<QString> number = plainNumber(text, true);
     bool ok = false;
-    const double value = trimmed.toDouble(&ok);
+    const double value = number ? number->toDouble(&ok) : 0;
     if (!ok)
         return std::nullopt;
     return value;

@@ -11,7 +11,8 @@ namespace runtime::text {
 // Shortest decimal form, no leading space: 12 -> "12", 0.5 -> "0.5".
 QString fromNumber(double value);
 
-// Trailing spaces are ignored; anything else that is not a whole number in range gives nothing.
+// Spaces around the number are ignored; anything but plain decimal digits (with a sign, and for
+// a double a fraction) in range gives nothing.
 std::optional<qint16> toInt16(const QString &text);
 std::optional<double> toDouble(const QString &text);
 

@@ -27,6 +27,12 @@ private slots:
         QCOMPARE(text::toInt16(QStringLiteral("40000")), std::nullopt);
         QCOMPARE(text::toDouble(QStringLiteral("45 ")), std::optional<double>(45));
         QCOMPARE(text::toDouble(QStringLiteral("x")), std::nullopt);
+        QCOMPARE(text::toDouble(QStringLiteral("2.5")), std::optional<double>(2.5));
+        // What a damaged file may hold must not pass for a score.
+        for (const char *notANumber : {"nan", "inf", "1e2", "0x1", "-", "."}) {
+            QCOMPARE(text::toDouble(QLatin1String(notANumber)), std::nullopt);
+            QCOMPARE(text::toInt16(QLatin1String(notANumber)), std::nullopt);
+        }
     }
 
     void fixedLength_padsOrCuts()
