@@ -75,7 +75,9 @@ void Form1::FinishedGame()
     Score = 0;
     LevelHits = 0;
     LeaveToIntroduction();
-    Forms::end();
+    // The best result a player can reach must not be lost: a name being entered keeps the
+    // program until it is recorded.
+    Forms::end(runtime::EndMode::AfterHeldWindows);
 }
 
 void Form1::CheckAnswer(qint16 index)

@@ -16,21 +16,32 @@ namespace {
 
 struct Registry
 {
-    std::array<Forms::Factory, 4> factories;
-    std::array<std::unique_ptr<Form>, 4> shared;
-    std::vector<std::unique_ptr<Form>> transient;
+    // Declared before the windows, so that it outlives them: a window forgets its activation as
+    // it is destroyed.
+    std::vector<Form *> history; // in the order they were last active, the most recent at the back
     Form *active = nullptr;
     bool deactivating = false;
     Form *pending = nullptr;
-    // Windows in the order they were last active, the most recent at the back.
-    std::vector<Form *> history;
     bool ended = false;
+    std::array<Forms::Factory, 4> factories;
+    std::array<std::unique_ptr<Form>, 4> shared;
+    std::vector<std::unique_ptr<Form>> transient;
 };
 
 Registry &registry()
 {
     static Registry r;
     return r;
+}
+
+bool anyOnScreen()
+{
+    const auto onScreen = [](const std::unique_ptr<Form> &f) {
+        return f && f->isLoaded() && f->window()->isVisible();
+    };
+    Registry &r = registry();
+    return std::any_of(r.shared.begin(), r.shared.end(), onScreen) ||
+           std::any_of(r.transient.begin(), r.transient.end(), onScreen);
 }
 
 std::size_t slot(FormId id)
@@ -127,7 +138,10 @@ void Form::unload()
         if (next != history.rend())
             (*next)->show();
     }
-    Forms::discardIfTransient(*this);
+    // A per-use window that leaves nothing on screen (its owner was closed through its frame
+    // meanwhile) ends the program rather than leave it running unseen.
+    if (Forms::discardIfTransient(*this) && !anyOnScreen())
+        Forms::end();
 }
 
 Timer *Form::addTimer(int intervalMs, bool enabled)
@@ -241,29 +255,23 @@ void Forms::closedByUser(Form &form)
     form.unload();
     // Closing the last window on screen leaves the player nothing to return to: end the program
     // rather than leave a hidden window running.
-    Registry &r = registry();
-    if (r.ended)
-        return;
-    const auto onScreen = [](const std::unique_ptr<Form> &f) {
-        return f && f->m_window && f->m_window->isVisible();
-    };
-    if (std::none_of(r.shared.begin(), r.shared.end(), onScreen) &&
-        std::none_of(r.transient.begin(), r.transient.end(), onScreen))
+    if (!registry().ended && !anyOnScreen())
         end();
 }
 
-void Forms::discardIfTransient(Form &form)
+bool Forms::discardIfTransient(Form &form)
 {
     auto &transient = registry().transient;
     auto it = std::find_if(transient.begin(), transient.end(), [&](auto &f) { return f.get() == &form; });
     if (it == transient.end())
-        return;
+        return false;
     // The form may be running one of its own handlers still.
     it->release()->deleteLater();
     transient.erase(it);
+    return true;
 }
 
-void Forms::end()
+void Forms::end(EndMode mode)
 {
     Registry &r = registry();
     if (r.ended)
@@ -271,10 +279,10 @@ void Forms::end()
     r.ended = true;
     r.history.clear();
     r.active = nullptr;
-    const auto close = [](Form &form) {
+    const auto close = [mode](Form &form) {
         if (!form.m_window)
             return;
-        if (form.holdsProgramEnd())
+        if (mode == EndMode::AfterHeldWindows && form.holdsProgramEnd())
             form.m_outlivesEnd = true;
         else
             form.destroyControls();

@@ -21,6 +21,13 @@ enum class FormId
     Form4
 };
 
+// How the program ends: at once, or once the windows that hold the end back have closed.
+enum class EndMode
+{
+    Now,
+    AfterHeldWindows
+};
+
 // One window of the program: its own fields live as long as the object, while its controls and
 // timers live from load to unload. Any reference to a window that is not loaded loads it hidden.
 class Form : public QObject
@@ -56,8 +63,8 @@ protected:
     virtual void Form_Resize() {}
     virtual void Form_DblClick() {}
 
-    // A window that holds the program's end back until it unloads: the end closes every other
-    // window at once and completes when the last such window has gone.
+    // A window that may hold the program's end back until it unloads: an end that waits for such
+    // windows closes every other window at once and completes when the last of them has gone.
     virtual bool holdsProgramEnd() const { return false; }
 
     // A timer that ticks from now until the window unloads.
@@ -117,9 +124,9 @@ public:
     static Form &create(FormId id);
 
     static Form *active();
-    // Ends the program at once: every window goes without running a handler, and none runs again,
-    // except a window that holds the end back (see Form::holdsProgramEnd).
-    static void end();
+    // Ends the program: every window goes without running a handler, and none runs again; with
+    // AfterHeldWindows, the windows that hold the end back stay until they unload.
+    static void end(EndMode mode = EndMode::Now);
     static bool hasEnded();
 
     // Drops every window and instance without running handlers; for a fresh start in tests.
@@ -130,7 +137,8 @@ public:
     static void forgetActivation(Form &form);
     static void followDesktop();
     static void closedByUser(Form &form);
-    static void discardIfTransient(Form &form);
+    // True if the form was one of the per-use instances (it is then discarded).
+    static bool discardIfTransient(Form &form);
     static void completeEnd();
 };
 

@@ -81,10 +81,16 @@ void Form3::WriteTable()
 
 bool Form3::eventFilter(QObject *watched, QEvent *event)
 {
-    // Acts when the key is released; a held key's repeats are not releases.
-    if (event->type() == QEvent::KeyRelease) {
+    // Acts when a key pressed here is released: a held key's repeats are not releases, and the
+    // release of the Enter that answered the game's question box before this window opened is not
+    // the player's name confirmed.
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        if (!key->isAutoRepeat())
+        if (key->isAutoRepeat())
+            return LayoutForm::eventFilter(watched, event);
+        if (event->type() == QEvent::KeyPress)
+            m_pressedHere.insert(key->key());
+        else if (m_pressedHere.remove(key->key()))
             Text1_KeyUp(keyCode(*key), shiftMask(key->modifiers()));
     }
     return LayoutForm::eventFilter(watched, event);

@@ -4,6 +4,8 @@
 #include "sorttable.h"
 #include "ui_form3.h"
 
+#include <QSet>
+
 // Asks a player whose game has entered the top five for a name, and records it in its ordered
 // place when Enter is released. A new window for every qualifying game.
 class Form3 final : public runtime::LayoutForm<Ui::Form3>
@@ -22,9 +24,11 @@ protected:
     void createControls(QWidget &window) override;
     void Form_Load() override;
     void Form_Deactivate() override;
+    // The program's end after a finished game waits for the name being entered.
     bool holdsProgramEnd() const override { return true; }
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     ScoreRows Rows;
+    QSet<int> m_pressedHere;
 };

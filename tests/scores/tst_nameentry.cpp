@@ -202,19 +202,53 @@ private slots:
         QCOMPARE(readFile(), QByteArray("NADIE     100ABC       90 XYZ       80 DOS       70 UNO       60 "));
     }
 
-    // The program's end waits for a name being entered, closing every other window at once.
-    void programEnd_waitsForTheName()
+    // After a finished game, the program's end waits for the name being entered, closing every
+    // other window at once; the exit command still ends everything at once.
+    void programEnd_waitsForTheNameOnlyWhenAsked()
     {
         FakeRuntime fakes;
         writeFile(table);
         Forms::get(FormId::Form2).show();
         Form3 &window = openNameEntry(95);
-        Forms::end();
+        Forms::end(runtime::EndMode::AfterHeldWindows);
         QVERIFY(!Forms::get(FormId::Form2).isLoaded());
         QCOMPARE(fakes.programEnd.calls, 0);
         QTest::keyClick(nameBox(window), Qt::Key_Return);
         QCOMPARE(fakes.programEnd.calls, 1);
         QCOMPARE(readFile().left(26), QByteArray("NADIE     100NADIE     95 "));
+    }
+    void exit_endsAtOnceWithNameWindowOpen()
+    {
+        FakeRuntime fakes;
+        Form3 &window = openNameEntry(95);
+        Forms::end();
+        QCOMPARE(fakes.programEnd.calls, 1);
+        QVERIFY(!window.isLoaded());
+    }
+
+    // The name-entry window left alone on screen (the window behind it closed through its frame)
+    // ends the program once it closes, rather than leave it running unseen.
+    void lastWindowLeft_endsProgramOnClose()
+    {
+        FakeRuntime fakes;
+        Forms::get(FormId::Form2).show();
+        Form3 &window = openNameEntry(95);
+        Forms::get(FormId::Form2).window()->close();
+        QCOMPARE(fakes.programEnd.calls, 0);
+        QTest::keyClick(nameBox(window), Qt::Key_Return);
+        QCOMPARE(fakes.programEnd.calls, 1);
+    }
+
+    // The release of an Enter pressed before the window opened (the one that answered the game's
+    // question) is not a confirmation.
+    void enterReleasedWithoutPress_writesNothing()
+    {
+        FakeRuntime fakes;
+        writeFile(table);
+        Form3 &window = openNameEntry(60);
+        QTest::keyRelease(nameBox(window), Qt::Key_Return);
+        QVERIFY(window.isLoaded());
+        QCOMPARE(readFile(), table);
     }
 
     // ---- the whole road ----
