@@ -6,7 +6,8 @@ RecordFile::RecordFile(const QString &path, int recordLength) : m_file(path), m_
 
 bool RecordFile::open()
 {
-    return m_file.open(QIODevice::ReadWrite);
+    // A file that may not be written can still be read.
+    return m_file.open(QIODevice::ReadWrite) || m_file.open(QIODevice::ReadOnly);
 }
 
 std::optional<QByteArray> RecordFile::read(int n)

@@ -13,7 +13,8 @@ class RecordFile
 public:
     RecordFile(const QString &path, int recordLength);
 
-    // Opens for reading and writing; a missing file is created, empty.
+    // Opens for reading and writing (a missing file is created, empty), or for reading alone
+    // where writing is not allowed.
     bool open();
     // Record n, or nothing where the file ends before the record does.
     std::optional<QByteArray> read(int n);

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
+#include <unistd.h>
 
 namespace {
 
@@ -153,6 +154,20 @@ private slots:
         QVERIFY(QDir(fakes.folder.path()).mkdir(QStringLiteral("topten.txt")));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot open")));
         QCOMPARE(TopTenFile::read()[0].pointsValue(), 0);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot write")));
+        QVERIFY(!TopTenFile::write({}));
+    }
+
+    // A table that may be read but not written is still shown.
+    void readOnlyFile_stillRead()
+    {
+        if (geteuid() == 0)
+            QSKIP("file permissions do not bind the superuser");
+        FakeRuntime fakes;
+        writeBytes(TopTenFile::path(), "ABC       90 ");
+        QVERIFY(QFile::setPermissions(TopTenFile::path(), QFile::ReadOwner));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("holds 1 of 5")));
+        QCOMPARE(TopTenFile::read()[0].pointsValue(), 90);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot write")));
         QVERIFY(!TopTenFile::write({}));
     }
