@@ -32,7 +32,11 @@ void FormWindow::applyLayoutSettings()
 {
     const QString border = text(*this, "BorderStyle");
     const bool titleBar = flag(*this, "TitleBar", true);
-    Qt::WindowFlags flags = flag(*this, "ShowInTaskbar", true) ? Qt::Window : Qt::Tool;
+    // Without a task-bar button a window is a tool window; but one that fills the screen stays a
+    // normal window, or common desktops leave it out of the window switcher and the player could
+    // not get back to it.
+    const bool maximized = text(*this, "WindowState") == QLatin1String("maximized");
+    Qt::WindowFlags flags = flag(*this, "ShowInTaskbar", true) || maximized ? Qt::Window : Qt::Tool;
     if (!titleBar) {
         flags |= Qt::FramelessWindowHint;
     } else {
@@ -50,7 +54,7 @@ void FormWindow::applyLayoutSettings()
         if (label->property("AutoSize").toBool())
             label->adjustSize();
     // A fixed border keeps its design size, unless the window is meant to fill the screen.
-    if (border.startsWith(QLatin1String("fixed")) && text(*this, "WindowState") != QLatin1String("maximized"))
+    if (border.startsWith(QLatin1String("fixed")) && !maximized)
         setFixedSize(size());
 }
 

@@ -7,6 +7,8 @@ namespace runtime {
 Timer::Timer(int intervalMs, bool enabled, QObject *parent)
     : QObject(parent), m_engine(Services::timers()), m_interval(intervalMs), m_enabled(enabled)
 {
+    // The splash window's 25 seconds should not run a second short or long.
+    m_qtimer.setTimerType(Qt::PreciseTimer);
     connect(&m_qtimer, &QTimer::timeout, this, &Timer::fire);
     restart();
 }

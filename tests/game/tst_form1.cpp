@@ -257,9 +257,11 @@ private slots:
         const auto draws = fakes->random.seeds.size();
         QColor colourAtEnd;
         QString labelAtEnd;
+        QStringList soundsAtBoxes;
         fakes->questions.whileOpen = [&] {
             colourAtEnd = levelColour();
             labelAtEnd = ui().lblNivel->text();
+            soundsAtBoxes << lastSound();
         };
         fakes->questions.answers << runtime::Yes << runtime::Yes;
         click(game().Command1(0));
@@ -271,6 +273,8 @@ private slots:
         QCOMPARE(fakes->questions.asked[1].text, AgainText);
         QVERIFY(!fakes->questions.asked[1].exclamation);
         QCOMPARE(fakes->sound.names().mid(10), (QStringList{"bien.wav", "welcom98.wav"}));
+        // Each sound starts before its question box opens.
+        QCOMPARE(soundsAtBoxes, (QStringList{"bien.wav", "welcom98.wav"}));
     }
 
     // Yes prepares a new game at level 3, painted RGB(21, 234, 0), and waits for the start.
@@ -322,7 +326,10 @@ private slots:
         fakes->questions.answers << runtime::Yes << runtime::Yes;
         willDraw(1, 4);
         click(game().Command1(0));
+        QString soundAtBox;
+        fakes->questions.whileOpen = [&] { soundAtBox = lastSound(); };
         click(game().Command1(3));
+        QCOMPARE(soundAtBox, QStringLiteral("oh.wav"));
         QCOMPARE(fakes->questions.asked[1].title, WrongTitle);
         QCOMPARE(fakes->questions.asked[1].text, AgainText);
         QVERIFY(fakes->questions.asked[1].exclamation);

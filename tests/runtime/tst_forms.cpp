@@ -2,6 +2,7 @@
 #include "runtime/forms.h"
 #include "runtime/timer.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 
@@ -205,6 +206,20 @@ private slots:
         QCOMPARE(Forms::active(), &c);
         QCOMPARE(journal,
                  (QStringList{"B:Load", "C:Deactivate", "B:Activate", "B:Deactivate", "C:Activate"}));
+    }
+
+    // A window the player activates on the desktop (a click on it) becomes the program's active
+    // window, with the usual events.
+    void desktopActivation_isFollowed()
+    {
+        FakeRuntime fakes;
+        form(FormId::Form1).show();
+        form(FormId::Form2).show();
+        QTRY_COMPARE(QApplication::activeWindow(), form(FormId::Form2).window());
+        journal.clear();
+        form(FormId::Form1).window()->activateWindow();
+        QTRY_COMPARE(Forms::active(), &form(FormId::Form1));
+        QCOMPARE(journal, (QStringList{"B:Deactivate", "A:Activate"}));
     }
 
     // ---- instances ----
