@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "catalogue/playsound.h"
+#include "runtime/colours.h"
 #include "runtime/timer.h"
 
 #include <QPushButton>
@@ -36,12 +37,8 @@ void Form1::createControls(QWidget &window)
 {
     LayoutForm::createControls(window);
     Ui::Form1 &c = controls();
-    // The frame keeps the desktop's button face over the navy window, and hands it down to the
-    // controls inside. Palettes rather than style sheets, so that the colours the game sets on
-    // buttons and labels hold whenever the window is polished.
-    QPalette framePalette = c.Frame1->palette();
-    framePalette.setColor(QPalette::Window, framePalette.color(QPalette::Button));
-    c.Frame1->setPalette(framePalette);
+    // The frame keeps the desktop's button face over the navy window.
+    runtime::fillWithButtonFace(*c.Frame1);
     m_command1 = {c.Command1_0,  c.Command1_1,  c.Command1_2,  c.Command1_3,  c.Command1_4,  c.Command1_5,
                   c.Command1_6,  c.Command1_7,  c.Command1_8,  c.Command1_9,  c.Command1_10, c.Command1_11,
                   c.Command1_12, c.Command1_13, c.Command1_14, c.Command1_15, c.Command1_16, c.Command1_17,

@@ -1,5 +1,6 @@
 #include "form2.h"
 
+#include "runtime/colours.h"
 #include "runtime/timer.h"
 #include "scores/topfive.h"
 
@@ -23,9 +24,7 @@ void Form2::createControls(QWidget &window)
     LayoutForm::createControls(window);
     Ui::Form2 &controls = ui();
     // A grey panel on the navy window: the panel keeps the desktop's button face.
-    QPalette panel = controls.Frame1->palette();
-    panel.setColor(QPalette::Window, panel.color(QPalette::Button));
-    controls.Frame1->setPalette(panel);
+    runtime::fillWithButtonFace(*controls.Frame1);
     top5 = {controls.top5_0, controls.top5_1, controls.top5_2, controls.top5_3, controls.top5_4,
             controls.top5_5, controls.top5_6, controls.top5_7, controls.top5_8, controls.top5_9};
 

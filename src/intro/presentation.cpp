@@ -2,16 +2,16 @@
 #include "catalogue/playsound.h"
 #include "form2.h"
 
-#include <algorithm>
+#include <cmath>
 
 void Form2::ShowCharacter(const float &position)
 {
     Ui::Form2 &controls = ui();
     controls.Text1->setVisible(true);
-    const auto entry =
-        std::find_if(CharacterCatalogue.begin(), CharacterCatalogue.end(),
-                     [&](const CatalogueEntry &candidate) { return candidate.Number == position; });
-    if (entry != CharacterCatalogue.end()) {
+    // Only a whole number names an entry.
+    const CatalogueEntry *entry =
+        position == std::floor(position) ? findCatalogueEntry(int(position)) : nullptr;
+    if (entry) {
         controls.RichTextBox1->setPlainText(entry->Caption);
         controls.Text1->setText(entry->Character);
         SoundName = entry->SoundFile;
