@@ -1,13 +1,19 @@
 #include "form4.h"
 
 #include "runtime/timer.h"
+#include "ui_form4.h"
 
 using runtime::FormId;
 using runtime::Forms;
 
+Form4::Form4(QObject *parent) : Form(parent) {}
+
+Form4::~Form4() = default;
+
 void Form4::createControls(QWidget &window)
 {
-    LayoutForm::createControls(window);
+    m_ui = std::make_unique<Ui::Form4>();
+    m_ui->setupUi(&window);
     m_timer1 = addTimer(25000, true);
     connect(m_timer1, &runtime::Timer::tick, this, &Form4::Timer1_Timer);
 }
@@ -15,7 +21,7 @@ void Form4::createControls(QWidget &window)
 void Form4::releaseControls()
 {
     m_timer1 = nullptr;
-    LayoutForm::releaseControls();
+    m_ui.reset();
 }
 
 void Form4::Timer1_Timer()

@@ -1,19 +1,24 @@
 #pragma once
 
 #include "runtime/forms.h"
-#include "ui_form4.h"
+
+#include <memory>
 
 namespace runtime {
 class Timer;
 }
+namespace Ui {
+class Form4;
+}
 
 // The splash window, shown at start-up and again as the about panel. It closes after 25 seconds
 // or on a double-click, and at its first close hands over to the introduction window.
-class Form4 final : public runtime::LayoutForm<Ui::Form4>
+class Form4 final : public runtime::Form
 {
     Q_OBJECT
 public:
-    using LayoutForm::LayoutForm;
+    explicit Form4(QObject *parent = nullptr);
+    ~Form4() override;
 
     void Timer1_Timer();
 
@@ -24,5 +29,6 @@ protected:
     void Form_Unload(qint16 &Cancel) override;
 
 private:
+    std::unique_ptr<Ui::Form4> m_ui;
     runtime::Timer *m_timer1 = nullptr;
 };

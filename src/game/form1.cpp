@@ -3,6 +3,7 @@
 #include "catalogue/playsound.h"
 #include "runtime/colours.h"
 #include "runtime/timer.h"
+#include "ui_form1.h"
 
 #include <QPushButton>
 #include <QScrollBar>
@@ -33,10 +34,22 @@ constexpr int IdleCycle = 12;
 
 } // namespace
 
+Form1::Form1(QObject *parent) : Form(parent) {}
+
+Form1::~Form1() = default;
+
+Ui::Form1 &Form1::controls()
+{
+    load();
+    Q_ASSERT_X(m_ui, "Form1::controls", "the program has ended");
+    return *m_ui;
+}
+
 void Form1::createControls(QWidget &window)
 {
-    LayoutForm::createControls(window);
-    Ui::Form1 &c = controls();
+    m_ui = std::make_unique<Ui::Form1>();
+    m_ui->setupUi(&window);
+    Ui::Form1 &c = *m_ui;
     // The frame keeps the desktop's button face over the navy window.
     runtime::fillWithButtonFace(*c.Frame1);
     m_command1 = {c.Command1_0,  c.Command1_1,  c.Command1_2,  c.Command1_3,  c.Command1_4,  c.Command1_5,
@@ -60,7 +73,7 @@ void Form1::releaseControls()
 {
     m_command1 = {};
     m_timer1 = nullptr;
-    LayoutForm::releaseControls();
+    m_ui.reset();
 }
 
 QPushButton *Form1::Command1(int index)

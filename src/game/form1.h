@@ -1,30 +1,32 @@
 #pragma once
 
 #include "runtime/forms.h"
-#include "ui_form1.h"
 
 #include <QString>
 #include <array>
+#include <memory>
 
 class QPushButton;
 
 namespace runtime {
 class Timer;
 }
+namespace Ui {
+class Form1;
+}
 
 // The game window: 36 character buttons answer the Morse sound of a character drawn from those in
 // play. The object lives for the whole process, so a game's score, level and last sound survive
 // the window being closed; each load only rebuilds the controls and resets the level.
-class Form1 final : public runtime::LayoutForm<Ui::Form1>
+class Form1 final : public runtime::Form
 {
     Q_OBJECT
 public:
-    using LayoutForm::LayoutForm;
+    explicit Form1(QObject *parent = nullptr);
+    ~Form1() override;
 
     static constexpr int CharacterButtons = 36;
 
-    // The controls, built from the layout (a reference loads the window, as any reference does).
-    Ui::Form1 &controls() { return ui(); }
     // Character button i answers catalogue entry i + 1.
     QPushButton *Command1(int index);
 
@@ -72,6 +74,9 @@ protected:
     void Form_Resize() override;
 
 private:
+    // The controls; a reference loads the window, as any reference does.
+    Ui::Form1 &controls();
+
     void AdvanceLevel();
     void FinishedGame();
     // Shows the introduction window and closes this one: the way out of every declined question.
@@ -85,6 +90,7 @@ private:
     // touch the controls then, since touching them would load the window again.
     bool stillOpen() const;
 
+    std::unique_ptr<Ui::Form1> m_ui;
     std::array<QPushButton *, CharacterButtons> m_command1 = {};
     runtime::Timer *m_timer1 = nullptr;
 };

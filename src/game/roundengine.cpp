@@ -5,6 +5,7 @@
 #include "form1.h"
 #include "runtime/services.h"
 #include "scores/scoretobeat.h"
+#include "ui_form1.h"
 
 #include <QPushButton>
 #include <cmath>

@@ -3,6 +3,7 @@
 #include "runtime/colours.h"
 #include "runtime/timer.h"
 #include "scores/topfive.h"
+#include "ui_form2.h"
 
 using runtime::FormId;
 using runtime::Forms;
@@ -19,9 +20,21 @@ int toPixels(float twips)
 
 } // namespace
 
+Form2::Form2(QObject *parent) : Form(parent) {}
+
+Form2::~Form2() = default;
+
+Ui::Form2 &Form2::ui()
+{
+    load();
+    Q_ASSERT_X(m_ui, "Form2::ui", "the program has ended");
+    return *m_ui;
+}
+
 void Form2::createControls(QWidget &window)
 {
-    LayoutForm::createControls(window);
+    m_ui = std::make_unique<Ui::Form2>();
+    m_ui->setupUi(&window);
     Ui::Form2 &controls = ui();
     // A grey panel on the navy window: the panel keeps the desktop's button face.
     runtime::fillWithButtonFace(*controls.Frame1);
@@ -43,7 +56,7 @@ void Form2::releaseControls()
 {
     top5 = {};
     m_timer1 = nullptr;
-    LayoutForm::releaseControls();
+    m_ui.reset();
 }
 
 void Form2::Form_Load()

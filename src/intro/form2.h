@@ -1,24 +1,28 @@
 #pragma once
 
 #include "runtime/forms.h"
-#include "ui_form2.h"
 
 #include <QLabel>
 #include <QString>
 #include <array>
+#include <memory>
 
 namespace runtime {
 class Timer;
+}
+namespace Ui {
+class Form2;
 }
 
 // The introduction window, the program's hub: it greets the player with a timed welcome text,
 // presents the 38 characters one by one, seen and heard, shows the top-five table, and leads to
 // the game, to the about panel and out of the program.
-class Form2 final : public runtime::LayoutForm<Ui::Form2>
+class Form2 final : public runtime::Form
 {
     Q_OBJECT
 public:
-    using LayoutForm::LayoutForm;
+    explicit Form2(QObject *parent = nullptr);
+    ~Form2() override;
 
     // Presents the catalogue entry numbered position; a number without an entry replays the
     // sound played last.
@@ -42,6 +46,8 @@ protected:
     void Form_Resize() override;
 
 private:
+    // The controls; a reference loads the window, as any reference does.
+    Ui::Form2 &ui();
     void refreshTopFive();
 
     // Kept across unload and reload; only WelcomeStep starts again with every load.
@@ -51,5 +57,6 @@ private:
     QString SoundPath;
 
     std::array<QLabel *, 10> top5{};
+    std::unique_ptr<Ui::Form2> m_ui;
     runtime::Timer *m_timer1 = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "catalogue/playsound.h"
 #include "form2.h"
+#include "ui_form2.h"
 
 #include <QTextDocument>
 #include <QTextOption>

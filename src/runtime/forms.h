@@ -84,31 +84,6 @@ private:
     bool m_outlivesEnd = false;
 };
 
-// A window whose controls come from a Designer layout (the uic class UiClass), applied to a fresh
-// window at every load. A reference to a control loads the window, as any reference does.
-template <class UiClass> class LayoutForm : public Form
-{
-public:
-    using Form::Form;
-
-protected:
-    UiClass &ui()
-    {
-        load();
-        Q_ASSERT_X(m_ui, "LayoutForm::ui", "the program has ended");
-        return *m_ui;
-    }
-    void createControls(QWidget &window) override
-    {
-        m_ui = std::make_unique<UiClass>();
-        m_ui->setupUi(&window);
-    }
-    void releaseControls() override { m_ui.reset(); }
-
-private:
-    std::unique_ptr<UiClass> m_ui;
-};
-
 // Keeps the windows: makes them on first reference, decides which one is active, and ends the
 // program. The application registers how to make each window.
 class Forms

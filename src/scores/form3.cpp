@@ -3,6 +3,7 @@
 #include "runtime/textconv.h"
 #include "scoretobeat.h"
 #include "toptenfile.h"
+#include "ui_form3.h"
 
 #include <QKeyEvent>
 
@@ -29,11 +30,28 @@ qint16 shiftMask(Qt::KeyboardModifiers modifiers)
 
 } // namespace
 
+Form3::Form3(QObject *parent) : Form(parent) {}
+
+Form3::~Form3() = default;
+
+Ui::Form3 &Form3::ui()
+{
+    load();
+    Q_ASSERT_X(m_ui, "Form3::ui", "the program has ended");
+    return *m_ui;
+}
+
 void Form3::createControls(QWidget &window)
 {
-    LayoutForm::createControls(window);
+    m_ui = std::make_unique<Ui::Form3>();
+    m_ui->setupUi(&window);
     ui().Text1->installEventFilter(this);
     ui().Text1->setFocus();
+}
+
+void Form3::releaseControls()
+{
+    m_ui.reset();
 }
 
 void Form3::Form_Load()
@@ -87,11 +105,11 @@ bool Form3::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->isAutoRepeat())
-            return LayoutForm::eventFilter(watched, event);
+            return Form::eventFilter(watched, event);
         if (event->type() == QEvent::KeyPress)
             m_pressedHere.insert(key->key());
         else if (m_pressedHere.remove(key->key()))
             Text1_KeyUp(keyCode(*key), shiftMask(key->modifiers()));
     }
-    return LayoutForm::eventFilter(watched, event);
+    return Form::eventFilter(watched, event);
 }

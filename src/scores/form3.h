@@ -2,17 +2,22 @@
 
 #include "runtime/forms.h"
 #include "sorttable.h"
-#include "ui_form3.h"
 
 #include <QSet>
+#include <memory>
+
+namespace Ui {
+class Form3;
+}
 
 // Asks a player whose game has entered the top five for a name, and records it in its ordered
 // place when Enter is released. A new window for every qualifying game.
-class Form3 final : public runtime::LayoutForm<Ui::Form3>
+class Form3 final : public runtime::Form
 {
     Q_OBJECT
 public:
-    using LayoutForm::LayoutForm;
+    explicit Form3(QObject *parent = nullptr);
+    ~Form3() override;
 
     // Key code 13 is Enter; the modifiers do not matter.
     void Text1_KeyUp(qint16 KeyCode, qint16 Shift);
@@ -22,6 +27,7 @@ public:
 
 protected:
     void createControls(QWidget &window) override;
+    void releaseControls() override;
     void Form_Load() override;
     void Form_Deactivate() override;
     // The program's end after a finished game waits for the name being entered.
@@ -29,6 +35,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The controls; a reference loads the window, as any reference does.
+    Ui::Form3 &ui();
+
+    std::unique_ptr<Ui::Form3> m_ui;
     ScoreRows Rows;
     QSet<int> m_pressedHere;
 };

@@ -1,7 +1,9 @@
 #include "fakeruntime.h"
 #include "game/form1.h"
 #include "scores/scoretobeat.h"
+#include "windowcontrols.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
@@ -41,14 +43,15 @@ Form1 &game()
     return Forms::get<Form1>(FormId::Form1);
 }
 
-Ui::Form1 &ui()
+// The game window's controls by name.
+template <class T> T *ui(const char *name)
 {
-    return game().controls();
+    return control<T>(game(), name);
 }
 
 QColor levelColour()
 {
-    return ui().lblNivel->palette().color(QPalette::WindowText);
+    return ui<QLabel>("lblNivel")->palette().color(QPalette::WindowText);
 }
 
 QColor buttonColour(int index)
@@ -58,18 +61,13 @@ QColor buttonColour(int index)
 
 QColor buttonFace()
 {
-    return ui().Command2->palette().color(QPalette::Button);
-}
-
-void click(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
+    return ui<QPushButton>("Command2")->palette().color(QPalette::Button);
 }
 
 // A scroll bar arrow or track area, as the desktop draws it.
 void clickChooser(QStyle::SubControl part)
 {
-    QScrollBar *bar = ui().VScroll1;
+    QScrollBar *bar = ui<QScrollBar>("VScroll1");
     QStyleOptionSlider option;
     option.initFrom(bar);
     option.orientation = bar->orientation();
@@ -98,7 +96,7 @@ class TestForm1 : public QObject
     void start()
     {
         game().show();
-        click(ui().Command2);
+        click(ui<QPushButton>("Command2"));
     }
 
     // Answers right `count` times at the current level, drawing E each time.
@@ -141,13 +139,13 @@ private slots:
             QVERIFY(!game().Command1(i)->isEnabled());
             QCOMPARE(buttonColour(i), buttonFace());
         }
-        QCOMPARE(ui().lblNivel->text(), QStringLiteral("3"));
+        QCOMPARE(ui<QLabel>("lblNivel")->text(), QStringLiteral("3"));
         QCOMPARE(levelColour(), QColor(255, 0, 0));
         QCOMPARE(game().chooserValue(), 3);
         QCOMPARE(game().Level, 3);
-        QCOMPARE(ui().lblPuntuacion->text(), QStringLiteral("000"));
-        QVERIFY(ui().Command2->isEnabled() && ui().cmdRepetir->isEnabled());
-        QCOMPARE(ui().Command4->text(), QStringLiteral("?"));
+        QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("000"));
+        QVERIFY(ui<QPushButton>("Command2")->isEnabled() && ui<QPushButton>("cmdRepetir")->isEnabled());
+        QCOMPARE(ui<QPushButton>("Command4")->text(), QStringLiteral("?"));
         QVERIFY(fakes->sound.paths.isEmpty());
     }
 
@@ -168,8 +166,8 @@ private slots:
             QCOMPARE(game().Command1(i)->isEnabled(), i < 3);
             QCOMPARE(buttonColour(i), i < 3 ? Green : buttonFace());
         }
-        QVERIFY(!ui().Command2->isEnabled());
-        QVERIFY(ui().cmdRepetir->isEnabled());
+        QVERIFY(!ui<QPushButton>("Command2")->isEnabled());
+        QVERIFY(ui<QPushButton>("cmdRepetir")->isEnabled());
     }
 
     // Each right answer scores a point and draws again at once, reseeding before the draw.
@@ -179,7 +177,7 @@ private slots:
         start();
         willDraw(2, 3);
         click(game().Command1(0));
-        QCOMPARE(ui().lblPuntuacion->text(), QStringLiteral("1"));
+        QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("1"));
         QCOMPARE(game().LevelHits, 1.0f);
         QCOMPARE(fakes->random.seeds.size(), 2);
         QCOMPARE(fakes->sound.names(), (QStringList{"morse_e.wav", "morse_i.wav"}));
@@ -199,13 +197,13 @@ private slots:
         QCOMPARE(fakes->questions.asked[0].text, QStringLiteral("¿quieres pasar al siguiente nivel?"));
         QVERIFY(fakes->questions.asked[0].exclamation);
         QCOMPARE(fakes->sound.names().mid(10), (QStringList{"bien.wav", "morse_h.wav"}));
-        QCOMPARE(ui().lblNivel->text(), QStringLiteral("4"));
+        QCOMPARE(ui<QLabel>("lblNivel")->text(), QStringLiteral("4"));
         QCOMPARE(levelColour(), QColor(227, 28, 0));
         QCOMPARE(game().chooserValue(), 4);
         QVERIFY(game().Command1(3)->isEnabled());
         QCOMPARE(buttonColour(3), Green);
         QVERIFY(!game().Command1(4)->isEnabled());
-        QCOMPARE(ui().lblPuntuacion->text(), QStringLiteral("10"));
+        QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("10"));
         QCOMPARE(game().LevelHits, 0.0f);
     }
 
@@ -243,7 +241,7 @@ private slots:
         fakes->questions.answers << runtime::Yes;
         click(game().Command1(0));
         QCOMPARE(levelColour(), colour);
-        QCOMPARE(ui().lblNivel->text(), QString::number(from + 1));
+        QCOMPARE(ui<QLabel>("lblNivel")->text(), QString::number(from + 1));
     }
 
     // ---- the finished game ----
@@ -260,7 +258,7 @@ private slots:
         QStringList soundsAtBoxes;
         fakes->questions.whileOpen = [&] {
             colourAtEnd = levelColour();
-            labelAtEnd = ui().lblNivel->text();
+            labelAtEnd = ui<QLabel>("lblNivel")->text();
             soundsAtBoxes << lastSound();
         };
         fakes->questions.answers << runtime::Yes << runtime::Yes;
@@ -286,15 +284,15 @@ private slots:
         fakes->questions.answers << runtime::Yes << runtime::Yes;
         click(game().Command1(0));
         QCOMPARE(levelColour(), QColor(21, 234, 0));
-        QCOMPARE(ui().lblNivel->text(), QStringLiteral("3"));
+        QCOMPARE(ui<QLabel>("lblNivel")->text(), QStringLiteral("3"));
         QCOMPARE(game().Level, 3);
         for (int i = 0; i < 36; ++i) {
             QVERIFY(!game().Command1(i)->isEnabled());
             QCOMPARE(buttonColour(i), buttonFace());
         }
-        QVERIFY(ui().Command2->isEnabled());
-        QVERIFY(ui().cmdRepetir->isEnabled());
-        QCOMPARE(ui().lblPuntuacion->text(), QStringLiteral("0"));
+        QVERIFY(ui<QPushButton>("Command2")->isEnabled());
+        QVERIFY(ui<QPushButton>("cmdRepetir")->isEnabled());
+        QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("0"));
         QCOMPARE(journal, QStringList{QStringLiteral("name")});
         const int played = fakes->sound.paths.size();
         QCOMPARE(lastSound(), QStringLiteral("welcom98.wav"));
@@ -334,16 +332,16 @@ private slots:
         QCOMPARE(fakes->questions.asked[1].text, AgainText);
         QVERIFY(fakes->questions.asked[1].exclamation);
         QCOMPARE(lastSound(), QStringLiteral("oh.wav"));
-        QCOMPARE(ui().lblPuntuacion->text(), QStringLiteral("0"));
+        QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("0"));
         QCOMPARE(game().Score, 0);
         for (int i = 0; i < 36; ++i) {
             QVERIFY(!game().Command1(i)->isEnabled());
             QCOMPARE(buttonColour(i), buttonFace());
         }
         QCOMPARE(game().Level, 3);
-        QCOMPARE(ui().lblNivel->text(), QStringLiteral("3"));
-        QVERIFY(ui().Command2->isEnabled());
-        QVERIFY(!ui().cmdRepetir->isEnabled());
+        QCOMPARE(ui<QLabel>("lblNivel")->text(), QStringLiteral("3"));
+        QVERIFY(ui<QPushButton>("Command2")->isEnabled());
+        QVERIFY(!ui<QPushButton>("cmdRepetir")->isEnabled());
         QCOMPARE(levelColour(), QColor(227, 28, 0));
     }
 
@@ -369,13 +367,13 @@ private slots:
         start();
         answerRight(2);
         willDraw(1, 3);
-        click(ui().Command4);
-        QCOMPARE(ui().lblPuntuacion->text(), QStringLiteral("0"));
-        QCOMPARE(ui().Command4->text(), QStringLiteral("E"));
-        QCOMPARE(ui().Command4->accessibleName(), QStringLiteral("E"));
+        click(ui<QPushButton>("Command4"));
+        QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("0"));
+        QCOMPARE(ui<QPushButton>("Command4")->text(), QStringLiteral("E"));
+        QCOMPARE(ui<QPushButton>("Command4")->accessibleName(), QStringLiteral("E"));
         QCOMPARE(fakes->sound.names().mid(2), (QStringList{"morse_e.wav", "morse_e.wav"}));
         click(game().Command1(0));
-        QCOMPARE(ui().Command4->text(), QStringLiteral("?"));
+        QCOMPARE(ui<QPushButton>("Command4")->text(), QStringLiteral("?"));
     }
 
     // Entry 27 is the digit "0", entry 7 the letter "O".
@@ -397,8 +395,8 @@ private slots:
         game().setChooserValue(30);
         willDraw(target, 30);
         start();
-        click(ui().Command4);
-        QCOMPARE(ui().Command4->text(), caption);
+        click(ui<QPushButton>("Command4"));
+        QCOMPARE(ui<QPushButton>("Command4")->text(), caption);
         QCOMPARE(fakes->sound.names(), (QStringList{sound, sound}));
     }
 
@@ -406,9 +404,9 @@ private slots:
     void hint_beforeAnyRound_blankCaption()
     {
         game().show();
-        click(ui().Command4);
-        QCOMPARE(ui().Command4->text(), QString());
-        QCOMPARE(ui().lblPuntuacion->text(), QStringLiteral("0"));
+        click(ui<QPushButton>("Command4"));
+        QCOMPARE(ui<QPushButton>("Command4")->text(), QString());
+        QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("0"));
         QCOMPARE(fakes->sound.paths, QStringList{fakes->folder.path() + QLatin1Char('/')});
     }
 
@@ -417,9 +415,9 @@ private slots:
     {
         willDraw(2, 3);
         start();
-        click(ui().cmdRepetir);
+        click(ui<QPushButton>("cmdRepetir"));
         QCOMPARE(fakes->sound.names(), (QStringList{"morse_i.wav", "morse_i.wav"}));
-        QCOMPARE(ui().lblPuntuacion->text(), QStringLiteral("0"));
+        QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("0"));
         QCOMPARE(game().Score, 0);
     }
 
@@ -434,12 +432,12 @@ private slots:
         answerRight(2);
         click(game().Command1(2));
         QVERIFY(journal.isEmpty());
-        click(ui().Command2);
+        click(ui<QPushButton>("Command2"));
         answerRight(3);
         click(game().Command1(2));
         QCOMPARE(journal, QStringList{QStringLiteral("name")});
         QCOMPARE(Module1::ScoreToBeat, 3.0);
-        click(ui().Command2);
+        click(ui<QPushButton>("Command2"));
         answerRight(3);
         click(game().Command1(2));
         QCOMPARE(journal.size(), 1);
@@ -454,17 +452,17 @@ private slots:
         answerRight(9);
         fakes->questions.answers << runtime::Yes;
         answerRight(6);
-        QCOMPARE(ui().lblPuntuacion->text(), QStringLiteral("15"));
-        click(ui().command3);
+        QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("15"));
+        click(ui<QPushButton>("command3"));
         QVERIFY(!game().isLoaded());
         QCOMPARE(journal, QStringList{QStringLiteral("intro")});
         QCOMPARE(game().LevelHits, 0.0f);
         game().show();
-        QCOMPARE(ui().lblPuntuacion->text(), QStringLiteral("000"));
+        QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("000"));
         QCOMPARE(game().Level, 3);
-        click(ui().Command2);
+        click(ui<QPushButton>("Command2"));
         answerRight(1);
-        QCOMPARE(ui().lblPuntuacion->text(), QStringLiteral("16"));
+        QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("16"));
     }
 
     // ---- the level chooser ----
@@ -474,9 +472,9 @@ private slots:
     {
         game().show();
         clickChooser(QStyle::SC_ScrollBarSubLine);
-        QCOMPARE(ui().lblNivel->text(), QStringLiteral("4"));
+        QCOMPARE(ui<QLabel>("lblNivel")->text(), QStringLiteral("4"));
         QCOMPARE(levelColour(), QColor(255, 0, 0));
-        click(ui().Command2);
+        click(ui<QPushButton>("Command2"));
         QVERIFY(game().Command1(3)->isEnabled());
         QVERIFY(!game().Command1(4)->isEnabled());
     }
@@ -485,7 +483,7 @@ private slots:
     void chooser_endsAndSteps()
     {
         game().show();
-        QScrollBar *bar = ui().VScroll1;
+        QScrollBar *bar = ui<QScrollBar>("VScroll1");
         game().setChooserValue(36);
         clickChooser(QStyle::SC_ScrollBarSubLine);
         QCOMPARE(game().chooserValue(), 36);
@@ -497,9 +495,9 @@ private slots:
         QTest::keyClick(bar, Qt::Key_PageUp);
         QCOMPARE(game().chooserValue(), 2);
         clickChooser(QStyle::SC_ScrollBarAddLine);
-        QCOMPARE(ui().lblNivel->text(), QStringLiteral("1"));
+        QCOMPARE(ui<QLabel>("lblNivel")->text(), QStringLiteral("1"));
         fakes->random.draws << 0.9999;
-        click(ui().Command2);
+        click(ui<QPushButton>("Command2"));
         QCOMPARE(fakes->sound.names(), QStringList{QStringLiteral("morse_e.wav")});
     }
 
@@ -515,7 +513,7 @@ private slots:
         fakes->questions.answers << runtime::Yes;
         answerRight(1);
         QCOMPARE(fakes->questions.asked.size(), 1);
-        QCOMPARE(ui().lblNivel->text(), QStringLiteral("5"));
+        QCOMPARE(ui<QLabel>("lblNivel")->text(), QStringLiteral("5"));
     }
 
     // Lowered from 10 to 5 mid-game: the target stays, later draws come from E I S H T, and the
@@ -557,7 +555,7 @@ private slots:
         for (int i = 0; i < 4; ++i)
             expected[1 + i] = expected[13 + i] = prompts[i];
         QCOMPARE(heard, expected);
-        click(ui().cmdRepetir);
+        click(ui<QPushButton>("cmdRepetir"));
         QCOMPARE(lastSound(), QStringLiteral("si no piensas.wav"));
     }
 
@@ -593,14 +591,14 @@ private slots:
         QWidget *window = game().window();
         const QSize borders = window->frameGeometry().size() - window->size();
         const QSize outer = window->size() + borders;
-        QCOMPARE(ui().Frame1->pos(),
+        QCOMPARE(ui<QFrame>("Frame1")->pos(),
                  QPoint(qRound(outer.width() / 2.0 - 457 / 2.0), qRound(outer.height() / 2.0 - 473 / 2.0)));
         const QList<std::pair<QSize, QPoint>> cases{{QSize(1001, 801), QPoint(272, 164)},
                                                     {QSize(457, 473), QPoint(0, 0)},
                                                     {QSize(301, 201), QPoint(-78, -136)}};
         for (const auto &[outerSize, framePos] : cases) {
             window->resize(outerSize - borders);
-            QCOMPARE(ui().Frame1->pos(), framePos);
+            QCOMPARE(ui<QFrame>("Frame1")->pos(), framePos);
         }
     }
 };

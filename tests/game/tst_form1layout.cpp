@@ -1,6 +1,8 @@
 #include "catalogue/catalogue.h"
 #include "fakeruntime.h"
 #include "game/form1.h"
+#include "ui_form1.h"
+#include "windowcontrols.h"
 
 #include <QGroupBox>
 #include <QPushButton>
@@ -77,9 +79,9 @@ private slots:
         QWidget *window = game().window();
         window->resize(700, 600);
         fakes.random.draws << 0.0;
-        QTest::mouseClick(game().controls().Command2, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(game(), "Command2"), Qt::LeftButton);
         const QImage image = window->grab().toImage();
-        const QRect frame = game().controls().Frame1->geometry();
+        const QRect frame = control<QFrame>(game(), "Frame1")->geometry();
         QCOMPARE(image.pixelColor(frame.left() - 5, frame.top() + 5), QColor(0, 0, 128));
         QCOMPARE(image.pixelColor(frame.left() + 2, frame.bottom() - 2),
                  window->palette().color(QPalette::Button));
@@ -98,7 +100,7 @@ private slots:
         for (int row = 0; row < 9; ++row) {
             for (int i = rowStarts[row]; i < rowStarts[row + 1]; ++i) {
                 QPushButton *button = game().Command1(i);
-                QCOMPARE(button->parentWidget(), game().controls().Frame1);
+                QCOMPARE(button->parentWidget(), control<QFrame>(game(), "Frame1"));
                 QCOMPARE(button->text(), CharacterCatalogue[std::size_t(i)].Character);
                 QCOMPARE(button->accessibleName(), button->text());
                 QCOMPARE(button->geometry(), QRect(16 + 48 * (i - rowStarts[row]), 32 + 40 * row, 33, 33));
