@@ -131,10 +131,15 @@ void Form::unload()
     destroyControls();
     Forms::forgetActivation(*this);
     if (wasActive) {
-        // The desktop may not hand the activation back by itself: pick the window that had it.
+        // The desktop may not hand the activation back by itself: pick a window that waits for the
+        // player if one is on screen (else it could stay buried under a maximised window), else
+        // the window that had the activation last.
         auto &history = registry().history;
+        const auto onScreen = [](Form *f) { return f->m_window && f->m_window->isVisible(); };
         auto next = std::find_if(history.rbegin(), history.rend(),
-                                 [](Form *f) { return f->m_window && f->m_window->isVisible(); });
+                                 [&](Form *f) { return onScreen(f) && f->waitsForPlayer(); });
+        if (next == history.rend())
+            next = std::find_if(history.rbegin(), history.rend(), onScreen);
         if (next != history.rend())
             (*next)->show();
     }

@@ -66,6 +66,9 @@ protected:
     // A window that may hold the program's end back until it unloads: an end that waits for such
     // windows closes every other window at once and completes when the last of them has gone.
     virtual bool holdsProgramEnd() const { return false; }
+    // A window that waits for the player (a name to be typed): when the active window hands the
+    // activation on, a waiting window on screen takes it before any other.
+    virtual bool waitsForPlayer() const { return false; }
 
     // A timer that ticks from now until the window unloads.
     Timer *addTimer(int intervalMs, bool enabled);

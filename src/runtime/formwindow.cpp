@@ -6,8 +6,10 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <qdrawutil.h>
 
 namespace runtime {
 
@@ -36,6 +38,9 @@ void FormWindow::applyLayoutSettings()
     // normal window, or common desktops leave it out of the window switcher and the player could
     // not get back to it.
     const bool maximized = text(*this, "WindowState") == QLatin1String("maximized");
+    const bool fixedBorder = border.startsWith(QLatin1String("fixed"));
+    m_hasCloseControl = titleBar && flag(*this, "ControlBox", true);
+    m_staysMaximized = maximized && fixedBorder;
     Qt::WindowFlags flags = flag(*this, "ShowInTaskbar", true) || maximized ? Qt::Window : Qt::Tool;
     if (!titleBar) {
         flags |= Qt::FramelessWindowHint;
@@ -53,9 +58,33 @@ void FormWindow::applyLayoutSettings()
     for (QLabel *label : findChildren<QLabel *>())
         if (label->property("AutoSize").toBool())
             label->adjustSize();
+    if (!titleBar && border == QLatin1String("fixedDialog"))
+        addDrawnFrame();
     // A fixed border keeps its design size, unless the window is meant to fill the screen.
-    if (border.startsWith(QLatin1String("fixed")) && !maximized)
+    if (fixedBorder && !maximized)
         setFixedSize(size());
+}
+
+void FormWindow::addDrawnFrame()
+{
+    // No desktop draws a frame round a window without a title bar, so the window draws its own
+    // thin dialog frame outside its client area: the controls keep their places in that area.
+    // A control reaching past the client area is cut at its edge, as the client area cuts it.
+    m_drawsFrame = true;
+    const QRect client = rect();
+    const QPoint inset(DrawnFrameWidth, DrawnFrameWidth);
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        child->setGeometry(child->geometry().intersected(client).translated(inset));
+    resize(size() + QSize(2 * DrawnFrameWidth, 2 * DrawnFrameWidth));
+}
+
+void FormWindow::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (!m_drawsFrame)
+        return;
+    QPainter painter(this);
+    qDrawWinPanel(&painter, rect(), palette(), false);
 }
 
 void FormWindow::present()
@@ -69,6 +98,8 @@ void FormWindow::present()
     }
     if (!m_presented && text(*this, "WindowState") == QLatin1String("maximized"))
         showMaximized();
+    else if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
     else
         show();
     m_presented = true;
@@ -101,8 +132,12 @@ void FormWindow::mouseDoubleClickEvent(QMouseEvent *event)
 
 void FormWindow::closeEvent(QCloseEvent *event)
 {
-    // The frame's close control unloads like any other unload; the runtime decides what follows.
     event->ignore();
+    // A window whose layout has no close control stays as it is, whatever the desktop offers
+    // (a close button added by the window manager, Alt+F4): its own controls are the way out.
+    if (!m_hasCloseControl)
+        return;
+    // The frame's close control unloads like any other unload; the runtime decides what follows.
     if (live())
         Forms::closedByUser(m_form);
 }
@@ -114,6 +149,18 @@ void FormWindow::changeEvent(QEvent *event)
     // queue has settled, so that the program's own show calls are not undone by stale events.
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         QTimer::singleShot(0, qApp, &Forms::followDesktop);
+    if (event->type() == QEvent::WindowStateChange && m_staysMaximized && m_presented)
+        QTimer::singleShot(0, this, &FormWindow::keepMaximized);
+}
+
+void FormWindow::keepMaximized()
+{
+    // A window that fills the screen has no size of its own to go back to: a window manager that
+    // restores it anyway (or lets it be dragged to another size) sees it maximised again.
+    // Minimised is left alone; it comes back maximised.
+    const Qt::WindowStates state = windowState();
+    if (isVisible() && !(state & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        showMaximized();
 }
 
 } // namespace runtime

@@ -32,6 +32,7 @@ protected:
     void Form_Deactivate() override;
     // The program's end after a finished game waits for the name being entered.
     bool holdsProgramEnd() const override { return true; }
+    bool waitsForPlayer() const override { return true; }
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

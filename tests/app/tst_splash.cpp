@@ -2,6 +2,7 @@
 #include "app/module1.h"
 #include "app/windows.h"
 #include "fakeruntime.h"
+#include "runtime/formwindow.h"
 #include "standinwindow.h"
 
 #include <QLabel>
@@ -147,11 +148,13 @@ private slots:
     {
         FakeRuntime fakes;
         QWidget *window = splash().window();
-        QCOMPARE(window->size(), QSize(330, 224));
+        // The client area of the design, inside the thin frame the window draws itself.
+        const int frame = runtime::FormWindow::DrawnFrameWidth;
+        QCOMPARE(window->size(), QSize(330 + 2 * frame, 224 + 2 * frame));
         QVERIFY(window->windowFlags().testFlag(Qt::FramelessWindowHint));
         auto *picture = window->findChild<QLabel *>(QStringLiteral("Picture1"));
         QCOMPARE(picture->size(), QSize(75, 105));
-        QCOMPARE(picture->pos(), QPoint(232, 8));
+        QCOMPARE(picture->pos(), QPoint(232 + frame, 8 + frame));
         QVERIFY(!picture->pixmap().isNull());
         QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Image2"))->size(), QSize(193, 25));
         QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("Zumbarel"));
