@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "module1.h"
+#include "runtime/colours.h"
 #include "runtime/fonts.h"
 #include "windows.h"
 
@@ -14,6 +15,7 @@ void startProgram()
     QApplication::setApplicationName(QStringLiteral("Zumbarel"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon.svg")));
     runtime::installFonts();
+    runtime::installDesignedLook();
     registerWindows();
     Module1::Main();
 }

@@ -1,12 +1,35 @@
 #pragma once
 
+#include <QColor>
+#include <QPalette>
+#include <QString>
+
 class QWidget;
 
 namespace runtime {
 
-// Gives a panel the desktop's button face as its background, passed on to the controls inside.
-// A palette rather than a style sheet, so that colours set later on those controls hold whenever
-// the window is polished.
+// The system colours the layouts name (button face, button text, highlighted text, window text)
+// with the classic light values they were designed against, whatever the desktop's palette.
+QPalette classicPalette();
+
+// A colour as a layout names it: "#rrggbb", or a system colour by role name ("buttonFace",
+// "buttonText", "highlightedText", "windowText"). Invalid if neither.
+QColor layoutColour(const QString &name);
+
+// Gives a panel the button face as its background, passed on to the controls inside. A palette
+// rather than a style sheet, so that colours set later on those controls hold whenever the window
+// is polished.
 void fillWithButtonFace(QWidget &panel);
+
+// Makes a top-level window keep its designed look under any desktop: the classic palette (with
+// the window's own background and text colours, where given) and the designed default font,
+// passed on to every control that does not name its own.
+void applyDesignedLook(QWidget &window, const QColor &backColor = {}, const QColor &foreColor = {});
+
+// The program-wide part of the designed look: the classic palette and font for what no window
+// owns (tool tips, context menus), and buttons drawn flat in their own background colour with a
+// raised edge, so that a button coloured 00C000 shows exactly 00C000. Call once after the
+// application exists.
+void installDesignedLook();
 
 } // namespace runtime

@@ -6,13 +6,26 @@
 
 namespace runtime {
 
+QFont designedFont()
+{
+    QFont standard(QStringLiteral("MS Sans Serif"));
+    standard.setPointSizeF(8.25);
+    standard.setWeight(QFont::Normal);
+    standard.setStyle(QFont::StyleNormal);
+    standard.setUnderline(false);
+    standard.setStrikeOut(false);
+    standard.setStretch(QFont::Unstretched);
+    standard.setLetterSpacing(QFont::PercentageSpacing, 100);
+    standard.setWordSpacing(0);
+    standard.setCapitalization(QFont::MixedCase);
+    standard.setResolveMask(QFont::AllPropertiesResolved);
+    return standard;
+}
+
 void installFonts()
 {
-    if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        QFont standard(QStringLiteral("MS Sans Serif"));
-        standard.setPointSizeF(8.25);
-        QApplication::setFont(standard);
-    }
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        QApplication::setFont(designedFont());
 
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});

@@ -1,5 +1,6 @@
 #include "formwindow.h"
 
+#include "colours.h"
 #include "forms.h"
 
 #include <QCloseEvent>
@@ -28,10 +29,15 @@ QString text(const QWidget &w, const char *name)
 FormWindow::FormWindow(Form &form) : m_form(form)
 {
     setAttribute(Qt::WA_QuitOnClose, false);
+    // Before the controls exist, so that each control builds on the designed font and colours,
+    // never on the desktop's.
+    applyDesignedLook(*this);
 }
 
 void FormWindow::applyLayoutSettings()
 {
+    // The designed colours and fonts first: the sizes below depend on them.
+    applyDesignedLook(*this, layoutColour(text(*this, "BackColor")), layoutColour(text(*this, "ForeColor")));
     const QString border = text(*this, "BorderStyle");
     const bool titleBar = flag(*this, "TitleBar", true);
     // Without a task-bar button a window is a tool window; but one that fills the screen stays a

@@ -9,7 +9,8 @@ class Form;
 // The real window behind a Form, made anew at each load. It passes the desktop's events to the
 // form and takes its frame, size and placement from properties of the window's layout:
 //   BorderStyle "sizable" | "fixed" | "fixedDialog"; ControlBox, MaxButton, MinButton, TitleBar
-//   and ShowInTaskbar (bool); WindowState "normal" | "maximized"; StartUpPosition "centerScreen".
+//   and ShowInTaskbar (bool); WindowState "normal" | "maximized"; StartUpPosition "centerScreen";
+//   BackColor and ForeColor (a colour as layoutColour reads it).
 // The window manager is asked for exactly the frame the layout gives; where one offers more anyway
 // (a close button, a restore), the window holds to its layout.
 class FormWindow final : public QWidget

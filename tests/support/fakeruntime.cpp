@@ -1,5 +1,6 @@
 #include "fakeruntime.h"
 
+#include "runtime/colours.h"
 #include "runtime/fonts.h"
 #include "runtime/forms.h"
 #include "runtime/timer.h"
@@ -60,6 +61,7 @@ void ManualTimers::advance(int ms)
 FakeRuntime::FakeRuntime()
 {
     runtime::installFonts();
+    runtime::installDesignedLook();
     Services::setSound(&sound);
     Services::setClock(&clock);
     Services::setRandom(&random);
