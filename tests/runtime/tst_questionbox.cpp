@@ -1,0 +1,129 @@
+#include "runtime/colours.h"
+#include "runtime/fonts.h"
+#include "runtime/services.h"
+#include "runtime/systemservices.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using runtime::MessageQuestionBox;
+
+namespace {
+
+const QString Title = QStringLiteral("¡Lo siento, has fallado!");
+const QString Question = QStringLiteral("¿quieres volver a jugar?");
+
+QLabel *label(QMessageBox &box, const char *name)
+{
+    return box.findChild<QLabel *>(QLatin1String(name));
+}
+
+// Answers the next question box with the button of the given caption, as a player would; gives
+// up after a few seconds so that a box that never opens cannot hold the test.
+void answerWith(const QString &caption, bool &answered)
+{
+    auto *poll = new QTimer(qApp);
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, caption, started, &answered] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            for (QAbstractButton *button : box->buttons())
+                if (button->text() == caption) {
+                    answered = true;
+                    button->click();
+                }
+        }
+        if (answered || started->elapsed() > 5000)
+            poll->deleteLater();
+    });
+    poll->start(10);
+}
+
+} // namespace
+
+class TestQuestionBox : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        runtime::installFonts();
+        runtime::installDesignedLook();
+    }
+
+    // The title stays the window title and is shown again inside, bold, above the question; the
+    // icon, the buttons and the default are unchanged.
+    void box_showsTitleInsideAboveQuestion()
+    {
+        const auto box = MessageQuestionBox::build(Title, Question, true);
+        QCOMPARE(box->windowTitle(), Title);
+        QLabel *main = label(*box, "qt_msgbox_label");
+        QLabel *informative = label(*box, "qt_msgbox_informativelabel");
+        QVERIFY(main && informative);
+        QCOMPARE(main->text(), QStringLiteral("<b>¡Lo siento, has fallado!</b>"));
+        QCOMPARE(main->textFormat(), Qt::RichText);
+        QCOMPARE(informative->text(), Question);
+        QCOMPARE(informative->textFormat(), Qt::PlainText);
+        box->show();
+        QVERIFY(main->geometry().bottom() < informative->geometry().top());
+        QCOMPARE(box->icon(), QMessageBox::Warning);
+        QCOMPARE(box->buttons().size(), 2);
+        QCOMPARE(box->defaultButton()->text(), QStringLiteral("Sí"));
+        QVERIFY(!box->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+        QCOMPARE(MessageQuestionBox::build(Title, Question, false)->icon(), QMessageBox::NoIcon);
+    }
+
+    // Markup in a title is shown as written, not read as markup.
+    void box_titleMarkupIsText()
+    {
+        const auto box = MessageQuestionBox::build(QStringLiteral("a <i>b</i> & c"), Question, false);
+        QCOMPARE(label(*box, "qt_msgbox_label")->text(),
+                 QStringLiteral("<b>a &lt;i&gt;b&lt;/i&gt; &amp; c</b>"));
+    }
+
+    // At least as wide as the whole title in the desktop's title-bar font, even a large one.
+    void box_wideEnoughForTitle()
+    {
+        const QString title = QStringLiteral("¡Enhorabuena!, lo has logrado, has completado el nivel 12");
+        const auto box = MessageQuestionBox::build(title, Question, false);
+        box->show();
+        const QFontMetrics titleFont(QFontDatabase::systemFont(QFontDatabase::TitleFont));
+        QVERIFY(box->width() >= titleFont.horizontalAdvance(title) + MessageQuestionBox::TitleBarAllowance);
+    }
+
+    // Under a dark desktop palette and a large desktop font, the box keeps the designed look.
+    void box_keepsDesignedLookUnderDarkDesktop()
+    {
+        QPalette dark(QColor(0x30, 0x30, 0x30), QColor(0x20, 0x20, 0x20));
+        QApplication::setPalette(dark);
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Serif"), 22));
+        const auto box = MessageQuestionBox::build(Title, Question, true);
+        QCOMPARE(box->palette().color(QPalette::Window), runtime::classicPalette().color(QPalette::Window));
+        QCOMPARE(box->palette().color(QPalette::WindowText), QColor(Qt::black));
+        QCOMPARE(label(*box, "qt_msgbox_informativelabel")->font().pointSizeF(),
+                 runtime::designedFont().pointSizeF());
+        QCOMPARE(box->buttons().first()->font().family(), runtime::designedFont().family());
+    }
+
+    // Yes answers 6 and No answers 7, through a real modal box.
+    void ask_returnsSixForYesSevenForNo()
+    {
+        MessageQuestionBox questions;
+        bool answered = false;
+        answerWith(QStringLiteral("No"), answered);
+        QCOMPARE(questions.ask(Title, Question, true), runtime::No);
+        QVERIFY(answered);
+        answered = false;
+        answerWith(QStringLiteral("Sí"), answered);
+        QCOMPARE(questions.ask(Title, Question, false), runtime::Yes);
+        QVERIFY(answered);
+    }
+};
+
+QTEST_MAIN(TestQuestionBox)
+#include "tst_questionbox.moc"
