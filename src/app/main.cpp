@@ -1,3 +1,5 @@
+#include "runtime/services.h"
+#include "runtime/systemservices.h"
 #include "startup.h"
 
 #include <QApplication>
@@ -28,6 +30,8 @@ void startupHandler(QtMsgType type, const QMessageLogContext &, const QString &m
 
 int main(int argc, char *argv[])
 {
+    // The program folder, and with it the high scores' place, is settled before anything else.
+    runtime::keepPluginsOutOf(runtime::Services::folder().nativePath());
     const QtMessageHandler defaultHandler = qInstallMessageHandler(startupHandler);
     QApplication app(argc, argv);
     qInstallMessageHandler(defaultHandler);

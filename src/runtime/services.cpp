@@ -5,6 +5,7 @@
 #include "systemservices.h"
 #include "timer.h"
 
+#include <QFile>
 #include <memory>
 
 namespace runtime {
@@ -39,6 +40,11 @@ Slot<ProgramEnd, ProcessEnd> endSlot;
 Slot<TimerEngine, QtTimerEngine> timerSlot;
 
 } // namespace
+
+QByteArray ProgramFolder::nativePath() const
+{
+    return QFile::encodeName(path());
+}
 
 SoundOutput &Services::sound()
 {

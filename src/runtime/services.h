@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // The outside world as the program sees it. Every rule of the game reaches the clock, the random
@@ -48,8 +49,14 @@ class ProgramFolder
 {
 public:
     virtual ~ProgramFolder() = default;
-    // Without a trailing separator.
+    // A path that file names are joined to with "/" and opened through, without a trailing
+    // separator.
     virtual QString path() const = 0;
+    // The folder's name as the system spells it, byte for byte.
+    virtual QByteArray nativePath() const;
+    // Where the high-score file is kept, as the system spells it: the program folder where this
+    // user may write there, otherwise the user's data folder.
+    virtual QByteArray scoresFolder() const { return nativePath(); }
 };
 
 class ProgramEnd

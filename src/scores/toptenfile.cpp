@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QSet>
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace TopTenFile {
@@ -28,14 +29,68 @@ void warnOnce(const QString &cause, const QString &what)
 bool missing(const QByteArray &file)
 {
     struct stat info = {};
-    return ::lstat(file.constData(), &info) != 0 && errno == ENOENT;
+    return ::lstat(file.constData(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
+QByteArray seedPath()
+{
+    return runtime::Services::folder().nativePath() + QByteArrayLiteral("/topten.txt");
+}
+
+// Makes folder and the folders above it that are missing; false with errno set if it cannot.
+bool makeFolders(const QByteArray &folder)
+{
+    for (qsizetype slash = folder.indexOf('/', 1);; slash = folder.indexOf('/', slash + 1)) {
+        const QByteArray part = slash < 0 ? folder : folder.left(slash);
+        // Private to the player, as the XDG rules ask of the data folder.
+        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (slash < 0)
+            break;
+    }
+    struct stat info = {};
+    if (::stat(folder.constData(), &info) != 0)
+        return false;
+    if (!S_ISDIR(info.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    return true;
+}
+
+// A table kept in the user's data folder is made there when first needed, from the table beside
+// the program if there is one: a copy installed read-only then keeps its players' scores.
+void prepare()
+{
+    const QByteArray folder = runtime::Services::folder().scoresFolder();
+    if (folder == runtime::Services::folder().nativePath() || !missing(nativePath()))
+        return;
+    if (!makeFolders(folder)) {
+        const QString cause = QString::fromLocal8Bit(std::strerror(errno));
+        warnOnce(cause, QStringLiteral("cannot make %1 (%2); new entries are not saved")
+                            .arg(QFile::decodeName(folder), cause));
+        return;
+    }
+    runtime::RecordFile seed(seedPath(), ScoreRecord::Length);
+    if (missing(seedPath()) || !seed.open())
+        return;
+    QByteArray records;
+    for (int k = 1; k <= int(Table().size()); ++k) {
+        const std::optional<QByteArray> record = seed.read(k);
+        if (!record)
+            break;
+        records += *record;
+    }
+    runtime::RecordFile copy(nativePath(), ScoreRecord::Length);
+    if (!records.isEmpty() && copy.open())
+        copy.write(1, records);
 }
 
 } // namespace
 
 QByteArray nativePath()
 {
-    return QFile::encodeName(runtime::Services::folder().path()) + QByteArrayLiteral("/topten.txt");
+    return runtime::Services::folder().scoresFolder() + QByteArrayLiteral("/topten.txt");
 }
 
 QString path()
@@ -45,11 +100,14 @@ QString path()
 
 Table read()
 {
+    prepare();
     Table table;
-    runtime::RecordFile file(nativePath(), ScoreRecord::Length);
+    // Where the data folder could not be made, the table beside the program is still shown.
+    const QByteArray place = missing(nativePath()) && !missing(seedPath()) ? seedPath() : nativePath();
+    runtime::RecordFile file(place, ScoreRecord::Length);
     if (!file.open()) {
         // Where the file is missing and cannot be made, the write that needs it will say why.
-        if (!missing(nativePath()))
+        if (!missing(place))
             warnOnce(file.errorString(),
                      QStringLiteral("cannot read %1 (%2); the table shows empty and is not written")
                          .arg(path(), file.errorString()));
@@ -83,6 +141,7 @@ bool write(const Table &table)
     QByteArray bytes;
     for (const ScoreRecord &record : table)
         bytes += record.toBytes();
+    prepare();
     runtime::RecordFile file(nativePath(), ScoreRecord::Length);
     if (!file.open() || !file.write(1, bytes)) {
         warnOnce(file.errorString(), QStringLiteral("cannot write %1 (%2); the new entry is not saved")

@@ -61,13 +61,15 @@ public:
     std::function<void()> whileOpen;
 };
 
-// A program folder of its own for each test.
+// A program folder of its own for each test; the high scores beside it unless scores is set.
 class FakeFolder final : public runtime::ProgramFolder
 {
 public:
     QString path() const override { return dir.path(); }
+    QByteArray scoresFolder() const override { return scores.isEmpty() ? nativePath() : scores; }
 
     QTemporaryDir dir;
+    QByteArray scores;
 };
 
 class FakeProgramEnd final : public runtime::ProgramEnd

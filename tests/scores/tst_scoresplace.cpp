@@ -1,0 +1,210 @@
+#include "fakeruntime.h"
+#include "plainuser.h"
+#include "runtime/systemservices.h"
+#include "scores/toptenfile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTest>
+#include <sys/stat.h>
+
+using runtime::scoresFolderFor;
+
+namespace {
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void put(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// The folder read-only while it lives, as an installed program's is.
+class ReadOnlyFolder
+{
+public:
+    explicit ReadOnlyFolder(const QString &path) : m_path(QFile::encodeName(path))
+    {
+        ::chmod(m_path.constData(), 0555);
+    }
+    ~ReadOnlyFolder() { ::chmod(m_path.constData(), 0700); }
+
+private:
+    QByteArray m_path;
+};
+
+// Sets an environment variable, or unsets it for a null value, while it lives.
+class EnvironmentVariable
+{
+public:
+    EnvironmentVariable(const char *name, const QByteArray &value)
+        : m_name(name), m_wasSet(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
+    ~EnvironmentVariable() { m_wasSet ? qputenv(m_name, m_old) : qunsetenv(m_name); }
+
+private:
+    const char *m_name;
+    bool m_wasSet;
+    QByteArray m_old;
+};
+
+// Every message logged while it lives.
+class LoggedMessages
+{
+public:
+    LoggedMessages() { m_previous = qInstallMessageHandler(&LoggedMessages::take); }
+    ~LoggedMessages()
+    {
+        qInstallMessageHandler(m_previous);
+        messages().clear();
+    }
+    static QStringList &messages()
+    {
+        static QStringList list;
+        return list;
+    }
+
+private:
+    static void take(QtMsgType, const QMessageLogContext &, const QString &message) { messages() << message; }
+    QtMessageHandler m_previous = nullptr;
+};
+
+const QByteArray seedTable = "ANA       50 BEA       40 CRIS      30 DANI      6  EVA       5  ";
+
+TopTenFile::Table tableWithNewLeader()
+{
+    TopTenFile::Table table;
+    table[0] = {ScoreRecord::nameField(QStringLiteral("NEW")), ScoreRecord::pointsField(99)};
+    return table;
+}
+
+} // namespace
+
+class TestScoresPlace : public QObject
+{
+    Q_OBJECT
+private slots:
+    // ---- where the table lives ----
+
+    // A program folder the player may write keeps the table beside the program, as a build does.
+    void writableProgramFolder_tableBeside()
+    {
+        QTemporaryDir program;
+        const QByteArray folder = QFile::encodeName(program.path());
+        QCOMPARE(scoresFolderFor(folder), folder);
+    }
+
+    // A read-only program folder sends the table to the user's data folder, which is not made
+    // until the table is needed; a relative XDG_DATA_HOME is ignored, as the XDG rules ask.
+    void readOnlyProgramFolder_dataFolder_data()
+    {
+        QTest::addColumn<QByteArray>("xdgDataHome");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("XDG_DATA_HOME set") << QByteArray("/DATA") << QByteArray("/DATA/zumbarel");
+        QTest::newRow("XDG_DATA_HOME unset") << QByteArray() << QByteArray("/HOME/.local/share/zumbarel");
+        QTest::newRow("XDG_DATA_HOME relative")
+            << QByteArray("data") << QByteArray("/HOME/.local/share/zumbarel");
+    }
+    void readOnlyProgramFolder_dataFolder()
+    {
+        QFETCH(QByteArray, xdgDataHome);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir program;
+        QTemporaryDir user;
+        const QByteArray home = QFile::encodeName(user.path());
+        const EnvironmentVariable homeVariable("HOME", home + "/home");
+        const EnvironmentVariable dataVariable(
+            "XDG_DATA_HOME", xdgDataHome.startsWith('/') ? home + xdgDataHome : xdgDataHome);
+        const ReadOnlyFolder readOnly(program.path());
+        const QByteArray folder = scoresFolderFor(QFile::encodeName(program.path()));
+        QCOMPARE(folder, home + expected.replace("/HOME", "/home"));
+        QVERIFY(!QFileInfo::exists(QFile::decodeName(folder)));
+    }
+
+    // ---- an installed copy's first use ----
+
+    // The data folder's table starts from the one beside the program, and new entries go to the
+    // data folder while the one beside the program stays as shipped.
+    void firstUse_startsFromSeed_writesToDataFolder()
+    {
+        FakeRuntime fakes;
+        QTemporaryDir user;
+        const EnvironmentVariable data("XDG_DATA_HOME", QFile::encodeName(user.path()) + "/data");
+        put(fakes.folder.dir.filePath(QStringLiteral("topten.txt")), seedTable + "tail");
+        const ReadOnlyFolder readOnly(fakes.folder.path());
+        fakes.folder.scores = scoresFolderFor(fakes.folder.nativePath());
+        const LoggedMessages log;
+
+        QCOMPARE(TopTenFile::read()[3].pointsValue(), 6);
+        QCOMPARE(TopTenFile::path(), user.path() + QStringLiteral("/data/zumbarel/topten.txt"));
+        QCOMPARE(bytesOf(TopTenFile::path()), seedTable);
+        QVERIFY(TopTenFile::write(tableWithNewLeader()));
+        QCOMPARE(bytesOf(TopTenFile::path()).left(13), QByteArray("NEW       99 "));
+        QCOMPARE(TopTenFile::read()[0].pointsValue(), 99);
+        QCOMPARE(bytesOf(fakes.folder.dir.filePath(QStringLiteral("topten.txt"))), seedTable + "tail");
+        QCOMPARE(QFileInfo(user.path() + QStringLiteral("/data")).permissions() & QFile::ReadOther,
+                 QFile::Permissions());
+        QCOMPARE(log.messages(), QStringList());
+    }
+
+    // Without a table beside the program, the first table is blank and is made by the first
+    // entry, without a word in the log.
+    void firstUse_withoutSeed_blankThenMade()
+    {
+        FakeRuntime fakes;
+        QTemporaryDir user;
+        const EnvironmentVariable data("XDG_DATA_HOME", QFile::encodeName(user.path()));
+        const ReadOnlyFolder readOnly(fakes.folder.path());
+        fakes.folder.scores = scoresFolderFor(fakes.folder.nativePath());
+        const LoggedMessages log;
+
+        QCOMPARE(TopTenFile::read()[0].Name, QString(10, QLatin1Char(' ')));
+        QVERIFY(TopTenFile::write(tableWithNewLeader()));
+        QCOMPARE(bytesOf(user.filePath(QStringLiteral("zumbarel/topten.txt"))).size(), 65);
+        QVERIFY(!QFileInfo::exists(fakes.folder.dir.filePath(QStringLiteral("topten.txt"))));
+        QCOMPARE(log.messages(), QStringList());
+    }
+
+    // A data folder that cannot be made never stops the program: the shipped table is shown,
+    // the entry is not saved, and the cause is said once.
+    void dataFolderCannotBeMade_goesOn_saysOnce()
+    {
+        FakeRuntime fakes;
+        QTemporaryDir user;
+        put(user.filePath(QStringLiteral("plain-file")), "x");
+        const EnvironmentVariable data("XDG_DATA_HOME",
+                                       QFile::encodeName(user.filePath(QStringLiteral("plain-file"))));
+        put(fakes.folder.dir.filePath(QStringLiteral("topten.txt")), seedTable);
+        const ReadOnlyFolder readOnly(fakes.folder.path());
+        fakes.folder.scores = scoresFolderFor(fakes.folder.nativePath());
+        const LoggedMessages log;
+
+        QCOMPARE(TopTenFile::read()[0].pointsValue(), 50);
+        QVERIFY(!TopTenFile::write(tableWithNewLeader()));
+        QCOMPARE(TopTenFile::read()[0].pointsValue(), 50);
+        QVERIFY(!TopTenFile::write(tableWithNewLeader()));
+        QCOMPARE(log.messages().size(), 1);
+        QVERIFY2(log.messages()[0].contains(QString::fromLocal8Bit(strerror(ENOTDIR))),
+                 qPrintable(log.messages()[0]));
+        QCOMPARE(bytesOf(fakes.folder.dir.filePath(QStringLiteral("topten.txt"))), seedTable);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    if (!becomePlainUser())
+        qFatal("cannot leave the superuser's rights");
+    QCoreApplication app(argc, argv);
+    TestScoresPlace test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_scoresplace.moc"
