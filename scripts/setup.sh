@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev
     libpulse-dev libsndfile1-dev espeak-ng
     fonts-liberation2 fonts-ebgaramond
+    qt6-translations-l10n qt6-wayland
 )
 test_packages=(pulseaudio pulseaudio-utils xvfb xauth)
 

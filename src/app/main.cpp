@@ -1,3 +1,4 @@
+#include "runtime/accessibility.h"
 #include "runtime/services.h"
 #include "runtime/systemservices.h"
 #include "startup.h"
@@ -37,6 +38,8 @@ int main(int argc, char *argv[])
     qInstallMessageHandler(defaultHandler);
     for (const auto &[type, message] : std::as_const(heldMessages))
         defaultHandler(type, QMessageLogContext(), message);
+    // Qt's own texts (the name box's context menu) in the program's language.
+    runtime::loadSpanishQtTexts();
     startProgram();
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "module1.h"
+#include "runtime/accessibility.h"
 #include "runtime/colours.h"
 #include "runtime/fonts.h"
 #include "windows.h"
@@ -16,6 +17,7 @@ void startProgram()
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon.svg")));
     runtime::installFonts();
     runtime::installDesignedLook();
+    runtime::installAccessibility();
     registerWindows();
     Module1::Main();
 }

@@ -194,8 +194,10 @@ void Form1::SetHintCaption(const QString &caption)
 {
     QPushButton &hint = *controls().Command4;
     hint.setText(caption);
-    // A screen reader tells the hint as it is shown.
-    hint.setAccessibleName(caption);
+    // A screen reader tells what the button does, and the character once it shows one.
+    hint.setAccessibleName(caption == QLatin1String("?")
+                               ? QStringLiteral("Pista: muestra el carácter que suena, a cambio de puntos")
+                               : caption);
 }
 
 void Form1::PaintLevelLabel(double red, double green)

@@ -374,6 +374,7 @@ private slots:
         QCOMPARE(fakes->sound.names().mid(2), (QStringList{"morse_e.wav", "morse_e.wav"}));
         click(game().Command1(0));
         QCOMPARE(ui<QPushButton>("Command4")->text(), QStringLiteral("?"));
+        QVERIFY(ui<QPushButton>("Command4")->accessibleName().startsWith(QStringLiteral("Pista")));
     }
 
     // Entry 27 is the digit "0", entry 7 the letter "O".

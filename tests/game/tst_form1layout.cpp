@@ -139,7 +139,11 @@ private slots:
         if (auto *button = qobject_cast<QPushButton *>(control)) {
             // A picture button is named by its tool tip, a captioned one by its caption.
             QCOMPARE(button->icon().isNull() ? button->text() : button->toolTip(), text);
-            QCOMPARE(button->accessibleName(), text);
+            // The hint button's name says what it does; the others are named as they read.
+            if (name == QLatin1String("Command4"))
+                QVERIFY(button->accessibleName().startsWith(QStringLiteral("Pista")));
+            else
+                QCOMPARE(button->accessibleName(), text);
         }
     }
 

@@ -1,5 +1,6 @@
 #include "fakeruntime.h"
 
+#include "runtime/accessibility.h"
 #include "runtime/colours.h"
 #include "runtime/fonts.h"
 #include "runtime/forms.h"
@@ -62,6 +63,7 @@ FakeRuntime::FakeRuntime()
 {
     runtime::installFonts();
     runtime::installDesignedLook();
+    runtime::installAccessibility();
     Services::setSound(&sound);
     Services::setClock(&clock);
     Services::setRandom(&random);

@@ -1,0 +1,90 @@
+#include "accessibility.h"
+
+#include "formwindow.h"
+
+#include <QAccessibleWidget>
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QScrollBar>
+#include <QTranslator>
+
+namespace runtime {
+
+namespace {
+
+// A scroll bar whose values run negated reports them with their sign turned back.
+class NegatedChooser final : public QAccessibleWidget, public QAccessibleValueInterface
+{
+public:
+    explicit NegatedChooser(QScrollBar *bar) : QAccessibleWidget(bar, QAccessible::Slider) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return QString::number(-bar()->value());
+        return QAccessibleWidget::text(t);
+    }
+
+    QVariant currentValue() const override { return -bar()->value(); }
+    void setCurrentValue(const QVariant &value) override { bar()->setValue(-value.toInt()); }
+    QVariant maximumValue() const override { return -bar()->minimum(); }
+    QVariant minimumValue() const override { return -bar()->maximum(); }
+    QVariant minimumStepSize() const override { return bar()->singleStep(); }
+
+private:
+    QScrollBar *bar() const { return static_cast<QScrollBar *>(widget()); }
+};
+
+// A dialog frame makes a dialog; every other window of the program is a window. Read when asked,
+// since the interface may be made before the layout has set the frame.
+class ProgramWindow final : public QAccessibleWidget
+{
+public:
+    explicit ProgramWindow(QWidget *window) : QAccessibleWidget(window, QAccessible::Window) {}
+
+    QAccessible::Role role() const override
+    {
+        const bool dialog = widget()->property("BorderStyle").toString() == QLatin1String("fixedDialog");
+        return dialog ? QAccessible::Dialog : QAccessible::Window;
+    }
+};
+
+QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
+{
+    if (auto *window = qobject_cast<FormWindow *>(object))
+        return new ProgramWindow(window);
+    if (className == QLatin1String("QScrollBar") && object->property("ValueNegated").toBool())
+        return new NegatedChooser(static_cast<QScrollBar *>(object));
+    return nullptr;
+}
+
+} // namespace
+
+void installAccessibility()
+{
+    static bool installed = false;
+    if (!installed)
+        QAccessible::installFactory(accessibleFor);
+    installed = true;
+}
+
+bool loadSpanishQtTexts()
+{
+    auto *texts = new QTranslator(QCoreApplication::instance());
+    if (!texts->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete texts;
+        return false;
+    }
+    QCoreApplication::installTranslator(texts);
+    return true;
+}
+
+} // namespace runtime
