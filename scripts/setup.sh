@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-    libpulse-dev libsndfile1-dev espeak-ng
+    libpulse-dev libsndfile1-dev libsoxr-dev espeak-ng
     fonts-liberation2 fonts-ebgaramond
     qt6-translations-l10n qt6-wayland
 )

@@ -1,13 +1,17 @@
 #include "pulseplayer.h"
 
+#include "morsetiming.h"
 #include "soundcache.h"
+#include "soundloader.h"
 
 #include <QByteArray>
 #include <QDebug>
 #include <QSet>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <mutex>
+#include <numbers>
 #include <optional>
 #include <pulse/pulseaudio.h>
 #include <sys/eventfd.h>
@@ -22,11 +26,22 @@ using namespace std::chrono_literals;
 
 constexpr int Rate = 44100;
 constexpr pa_sample_spec Format{PA_SAMPLE_FLOAT32NE, Rate, 1};
-constexpr size_t FrameBytes = sizeof(float);
-// The sound cut off fades out over this many frames (5 ms) under the new one instead of clicking.
-constexpr size_t FadeFrames = Rate / 200;
-// Sent ahead of the server at most; the rest of a long sound follows as the server asks for it.
-constexpr size_t AheadFrames = size_t(Rate) * 10;
+constexpr int64_t FrameBytes = sizeof(float);
+// The sound cut off fades out over this many frames (5 ms) instead of stopping dead.
+constexpr int64_t FadeFrames = Rate / 200;
+// After a cut, the new sound waits until the listener has heard this much silence since the old
+// sound's last sound: any less and the old fragment and the new character are heard as one.
+constexpr auto GapFrames = int64_t(morse::CharacterGapMs * Rate / 1000.0);
+// A cut leaves this much after the server's read position untouched, besides what the server
+// has read since it answered: the sink takes its data in blocks of a few milliseconds, and on a
+// busy machine the cut may take a few more to reach it. Unheard, as the fade is 5 ms after all.
+constexpr int64_t CutMargin = 8 * Rate / 1000;
+// Sent ahead of the server: enough to ride out a busy machine, little enough that a cut (or a
+// failed play, which writes silence) rewrites little.
+constexpr int64_t AheadFrames = Rate / 10;
+constexpr auto TopUpEvery = 20ms;
+// A sample this quiet or quieter is silence to a listener.
+constexpr float Quiet = 1.0f / 1024.0f;
 
 // Reconnecting costs the server a client; one try a second is plenty after a failure.
 constexpr auto RetryInterval = 1s;
@@ -36,14 +51,96 @@ constexpr auto AnswerTimeout = 3s;
 // a little late is better than a silent round.
 constexpr auto FreshFor = 1s;
 // Well over the sink latency the stream asks for: until this long after its end, a sound may
-// still be heard, and a new one fades it out.
+// still be heard.
 constexpr auto HeardFor = 100ms;
+// After this long with nothing to play the stream is corked, so the server and the device may
+// sleep; the next sound uncorks it in the same breath as it is written.
+constexpr auto SleepAfter = 1s;
+
+int64_t framesIn(SteadyClock::duration duration)
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(duration).count() * Rate / 1'000'000;
+}
+
+SteadyClock::duration durationOf(int64_t frames)
+{
+    return std::chrono::microseconds(frames * 1'000'000 / Rate);
+}
+
+// The latest outcome of play() for the sound thread: only the newest ticket counts. Shared with the
+// loader's threads, which may outlive the player.
+struct Inbox
+{
+    std::mutex mutex;
+    std::optional<SoundLoader::Result> result;
+    int wakeFd = -1;
+
+    Inbox() : wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~Inbox()
+    {
+        if (wakeFd >= 0)
+            ::close(wakeFd);
+    }
+    Inbox(const Inbox &) = delete;
+    Inbox &operator=(const Inbox &) = delete;
+
+    void post(SoundLoader::Result &&posted)
+    {
+        {
+            const std::lock_guard lock(mutex);
+            if (result && result->ticket > posted.ticket)
+                return;
+            result = std::move(posted);
+        }
+        poke();
+    }
+    // Non-blocking: a counter that is already set just stays set.
+    void poke() const
+    {
+        const quint64 one = 1;
+        [[maybe_unused]] const auto written = ::write(wakeFd, &one, sizeof one);
+    }
+};
+
+// What the stream plays from one play() on: the fade of the sound it cut off, silence, then the
+// new sound, then, if needed, silence over what the old sound had sent further ahead.
+struct Feed
+{
+    std::vector<float> lead;
+    int64_t silence = 0;
+    std::shared_ptr<const Samples> sound;
+    int64_t tail = 0;
+    int64_t sent = 0;
+    // When its first frame is heard, near enough.
+    SteadyClock::time_point start{};
+
+    int64_t soundFrames() const { return sound ? int64_t(sound->size()) : 0; }
+    int64_t total() const { return int64_t(lead.size()) + silence + soundFrames() + tail; }
+    float at(int64_t frame) const
+    {
+        if (frame < int64_t(lead.size()))
+            return lead[size_t(frame)];
+        frame -= int64_t(lead.size()) + silence;
+        if (frame < 0 || frame >= soundFrames())
+            return 0.0f;
+        return float((*sound)[size_t(frame)]) / 32768.0f;
+    }
+    // The last frame before `end` that a listener hears, or -1 if none within `reach` frames.
+    int64_t lastLoudBefore(int64_t end, int64_t reach) const
+    {
+        for (int64_t i = std::min(end, total()) - 1; i >= std::max<int64_t>(0, end - reach); --i) {
+            if (std::abs(at(i)) > Quiet)
+                return i;
+        }
+        return -1;
+    }
+};
 
 } // namespace
 
-// All the libpulse work happens on the mainloop's thread; the UI thread only leaves the latest
-// request in a mailbox and pokes an eventfd that the mainloop polls, so play() never waits for
-// the server nor for the mainloop's lock.
+// The libpulse work happens on the mainloop's thread; the decoding on the loader's. The UI thread
+// only looks a sound up in the cache or hands its path to the loader, and the outcome reaches the
+// mainloop through the inbox, so play() never waits for the server, the mainloop's lock or a file.
 class PulsePlayer::Impl
 {
 public:
@@ -53,43 +150,38 @@ public:
     Impl &operator=(const Impl &) = delete;
 
     void request(const QString &path);
+    void prepare(const QStringList &paths);
 
 private:
-    struct Request
-    {
-        QString path;
-        SteadyClock::time_point time{};
-    };
-    struct Pending
-    {
-        std::shared_ptr<const Samples> samples;
-        SteadyClock::time_point time{};
-    };
-
     static void onWake(pa_mainloop_api *, pa_io_event *, int, pa_io_event_flags_t, void *self);
     static void onContextState(pa_context *context, void *self);
     static void onStreamState(pa_stream *stream, void *self);
     static void onWritable(pa_stream *stream, size_t bytes, void *self);
     static void onTiming(pa_stream *stream, int success, void *self);
-    static void onStarted(pa_stream *stream, int success, void *self);
+    static void onTick(pa_mainloop_api *, pa_time_event *, const struct timeval *, void *self);
 
     void serve();
-    void accept(const Request &request);
+    void accept(SoundLoader::Result &&result);
     void connect();
     void openStream();
     void startCut();
-    void finishCut(std::optional<int64_t> at);
+    void cutAt(std::optional<int64_t> readIndex, std::optional<int64_t> writeIndex);
     bool mayBeHeard() const;
-    void cancel(pa_operation *&operation);
+    SteadyClock::duration silenceHeard() const;
     void feed();
+    bool write(const float *data, int64_t frames, pa_seek_mode_t seek, int64_t at);
+    void schedule();
+    void cancel(pa_operation *&operation);
     void lose(int error);
     void teardown();
     void warnOnce(const QString &cause, const QString &message);
 
-    // Shared with the UI thread.
-    std::mutex m_mailboxMutex;
-    std::optional<Request> m_mailbox;
-    int m_wakeFd = -1;
+    // Shared with the UI thread and the loader.
+    std::shared_ptr<Inbox> m_inbox = std::make_shared<Inbox>();
+    std::shared_ptr<SoundCache> m_cache = std::make_shared<SoundCache>(Rate);
+    // The UI thread's.
+    quint64 m_tickets = 0;
+    std::unique_ptr<SoundLoader> m_loader;
 
     // The mainloop's thread only, once it runs.
     QByteArray m_server;
@@ -97,30 +189,28 @@ private:
     pa_io_event *m_wakeEvent = nullptr;
     pa_context *m_context = nullptr;
     pa_stream *m_stream = nullptr;
+    pa_time_event *m_tick = nullptr;
     pa_operation *m_timing = nullptr;
-    pa_operation *m_started = nullptr;
     bool m_ready = false;
     bool m_broken = false;
+    bool m_corked = false;
     std::optional<SteadyClock::time_point> m_lastAttempt;
     std::optional<SteadyClock::time_point> m_cutSince;
-    SoundCache m_cache{Rate};
-    std::optional<Pending> m_next;
-    // What was last sent, when, where it starts in the stream (frames) if known, and how much of
-    // it is sent.
-    std::shared_ptr<const Samples> m_playing;
-    SteadyClock::time_point m_playingSince{};
-    std::optional<int64_t> m_playingAt;
-    size_t m_sent = 0;
+    quint64 m_accepted = 0;
+    std::optional<SoundLoader::Result> m_next;
+    std::optional<Feed> m_feed;
+    // Frames of the feed sent when the timing request went out: the write index answered counts
+    // those and no more.
+    int64_t m_sentAtRequest = 0;
     QSet<QString> m_reported;
 };
 
 PulsePlayer::Impl::Impl(const QString &server) : m_server(server.toUtf8())
 {
-    m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    m_loop = m_wakeFd >= 0 ? pa_threaded_mainloop_new() : nullptr;
+    m_loop = m_inbox->wakeFd >= 0 ? pa_threaded_mainloop_new() : nullptr;
     if (m_loop) {
         pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
-        m_wakeEvent = api->io_new(api, m_wakeFd, PA_IO_EVENT_INPUT, &Impl::onWake, this);
+        m_wakeEvent = api->io_new(api, m_inbox->wakeFd, PA_IO_EVENT_INPUT, &Impl::onWake, this);
         pa_threaded_mainloop_set_name(m_loop, "zumbarel-sound");
         if (pa_threaded_mainloop_start(m_loop) < 0) {
             api->io_free(m_wakeEvent);
@@ -132,14 +222,17 @@ PulsePlayer::Impl::Impl(const QString &server) : m_server(server.toUtf8())
         qWarning("Sound: cannot start the sound thread; sounds stay silent");
         return;
     }
+    m_loader = std::make_unique<SoundLoader>(
+        m_cache, [inbox = m_inbox](SoundLoader::Result &&result) { inbox->post(std::move(result)); });
     // The first connection is made on the sound thread too: finding the default server may take
     // a while.
-    const quint64 one = 1;
-    [[maybe_unused]] const auto written = ::write(m_wakeFd, &one, sizeof one);
+    m_inbox->poke();
 }
 
 PulsePlayer::Impl::~Impl()
 {
+    // First, so that no decode is waited for with the mainloop stopped; it waits a moment at most.
+    m_loader.reset();
     if (m_loop) {
         pa_threaded_mainloop_lock(m_loop);
         teardown();
@@ -149,21 +242,28 @@ PulsePlayer::Impl::~Impl()
         pa_threaded_mainloop_stop(m_loop);
         pa_threaded_mainloop_free(m_loop);
     }
-    if (m_wakeFd >= 0)
-        ::close(m_wakeFd);
 }
 
 void PulsePlayer::Impl::request(const QString &path)
 {
     if (!m_loop)
         return;
-    {
-        const std::lock_guard lock(m_mailboxMutex);
-        m_mailbox = Request{path, SteadyClock::now()};
+    SoundLoader::Result result{++m_tickets, SteadyClock::now(), nullptr, path, {}};
+    if (path.isEmpty()) {
+        m_inbox->post(std::move(result));
+        return;
     }
-    // Non-blocking: a counter that is already set just stays set.
-    const quint64 one = 1;
-    [[maybe_unused]] const auto written = ::write(m_wakeFd, &one, sizeof one);
+    result.samples = m_cache->find(path);
+    if (result.samples)
+        m_inbox->post(std::move(result));
+    else
+        m_loader->load(result.ticket, path, result.asked);
+}
+
+void PulsePlayer::Impl::prepare(const QStringList &paths)
+{
+    if (m_loader)
+        m_loader->prepare(paths);
 }
 
 void PulsePlayer::Impl::onWake(pa_mainloop_api *, pa_io_event *, int, pa_io_event_flags_t, void *self)
@@ -174,14 +274,16 @@ void PulsePlayer::Impl::onWake(pa_mainloop_api *, pa_io_event *, int, pa_io_even
 void PulsePlayer::Impl::serve()
 {
     quint64 count = 0;
-    [[maybe_unused]] const auto got = ::read(m_wakeFd, &count, sizeof count);
-    std::optional<Request> request;
+    [[maybe_unused]] const auto got = ::read(m_inbox->wakeFd, &count, sizeof count);
+    std::optional<SoundLoader::Result> result;
     {
-        const std::lock_guard lock(m_mailboxMutex);
-        request.swap(m_mailbox);
+        const std::lock_guard lock(m_inbox->mutex);
+        result.swap(m_inbox->result);
     }
-    if (request)
-        accept(*request);
+    if (result && result->ticket > m_accepted) {
+        m_accepted = result->ticket;
+        accept(std::move(*result));
+    }
 
     const auto now = SteadyClock::now();
     const bool stalled = m_context && !m_broken &&
@@ -195,20 +297,17 @@ void PulsePlayer::Impl::serve()
         startCut();
 }
 
-void PulsePlayer::Impl::accept(const Request &request)
+// A play that fails still cuts off the sound that is playing, as any new sound does, and then
+// leaves silence.
+void PulsePlayer::Impl::accept(SoundLoader::Result &&result)
 {
-    if (request.path.isEmpty()) {
+    if (result.path.isEmpty()) {
         warnOnce(QStringLiteral("empty"), QStringLiteral("Sound: asked to play a file with no name; silent"));
-        return;
+    } else if (!result.samples) {
+        warnOnce(QStringLiteral("file:") + result.path,
+                 QStringLiteral("Sound: cannot play \"%1\": %2; silent").arg(result.path, result.error));
     }
-    QString error;
-    auto samples = m_cache.get(request.path, &error);
-    if (!samples) {
-        warnOnce(QStringLiteral("file:") + request.path,
-                 QStringLiteral("Sound: cannot play \"%1\": %2; silent").arg(request.path, error));
-        return;
-    }
-    m_next = Pending{std::move(samples), request.time};
+    m_next = std::move(result);
 }
 
 void PulsePlayer::Impl::connect()
@@ -260,16 +359,19 @@ void PulsePlayer::Impl::openStream()
     pa_stream_set_state_callback(m_stream, &Impl::onStreamState, this);
     pa_stream_set_write_callback(m_stream, &Impl::onWritable, this);
 
-    // A few milliseconds of buffer keep the sink's own latency small, so a cut sound stops soon.
-    // A one-frame prebuf makes an idle stream wait in underrun: the first data written ends it
-    // and the server rewinds its mix to play that data at once.
+    // A few milliseconds of sink latency, so that a sound starts at once and a cut is heard soon.
+    // A one-frame prebuf makes a stream that has played out wait in underrun: the first data
+    // written ends it and the server rewinds its mix to play that data at once. The stream starts
+    // corked: nothing plays yet, and the server need not wake for it.
     pa_buffer_attr attr{};
     attr.maxlength = uint32_t(-1);
     attr.tlength = uint32_t(pa_usec_to_bytes(8 * PA_USEC_PER_MSEC, &Format));
     attr.prebuf = FrameBytes;
     attr.minreq = uint32_t(pa_usec_to_bytes(2 * PA_USEC_PER_MSEC, &Format));
     attr.fragsize = uint32_t(-1);
-    const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_UNMUTED);
+    const auto flags =
+        pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_UNMUTED | PA_STREAM_START_CORKED);
+    m_corked = true;
     if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0)
         lose(pa_context_errno(m_context));
 }
@@ -284,7 +386,7 @@ void PulsePlayer::Impl::onStreamState(pa_stream *stream, void *self)
         impl->m_ready = true;
         // A later outage is news again.
         impl->m_reported.remove(QStringLiteral("server"));
-        if (impl->m_next && SteadyClock::now() - impl->m_next->time <= FreshFor)
+        if (impl->m_next && SteadyClock::now() - impl->m_next->asked <= FreshFor)
             impl->startCut();
         else
             impl->m_next.reset();
@@ -298,43 +400,43 @@ void PulsePlayer::Impl::onStreamState(pa_stream *stream, void *self)
     }
 }
 
-// A new sound starts where the server's queue is flushed to. If the old sound may still be heard,
-// only the server knows that point exactly, so ask for it after the flush and compose the start
-// of the new sound, with the old one fading out from that very point, when the answer comes.
-// Nothing is written in between, so the index answered is where the next write lands.
+bool PulsePlayer::Impl::mayBeHeard() const
+{
+    return m_feed && SteadyClock::now() < m_feed->start + durationOf(m_feed->total()) + HeardFor;
+}
+
+// How long the listener has heard nothing, as far as the clock tells: the sound played last,
+// from its start, without a break.
+SteadyClock::duration PulsePlayer::Impl::silenceHeard() const
+{
+    if (!m_feed)
+        return SteadyClock::duration::max();
+    const auto now = SteadyClock::now();
+    const int64_t heard = std::min(m_feed->sent, framesIn(now - m_feed->start));
+    const int64_t last = m_feed->lastLoudBefore(heard, GapFrames);
+    if (last < 0)
+        return SteadyClock::duration::max();
+    return now - (m_feed->start + durationOf(last + 1));
+}
+
+// A new sound replaces the one playing. Where the old one may still be heard, only the server
+// knows which of its samples is next, so ask, and write the cut from there when the answer comes.
+// Nothing is written in between, so the write index answered is where the feed stands.
 void PulsePlayer::Impl::startCut()
 {
     if (m_cutSince)
         return; // the answer on its way serves the newest request
-    cancel(m_started);
-    pa_operation *flush = pa_stream_flush(m_stream, nullptr, nullptr);
-    if (!flush) {
-        lose(pa_context_errno(m_context));
-        return;
-    }
-    pa_operation_unref(flush);
-
     if (!mayBeHeard()) {
-        // Nothing to fade: start at once, and learn afterwards where the sound began in case the
-        // next one cuts it.
-        finishCut(std::nullopt);
-        m_started = pa_stream_update_timing_info(m_stream, &Impl::onStarted, this);
+        cutAt(std::nullopt, std::nullopt);
         return;
     }
+    m_sentAtRequest = m_feed->sent;
     m_timing = pa_stream_update_timing_info(m_stream, &Impl::onTiming, this);
     if (!m_timing) {
         lose(pa_context_errno(m_context));
         return;
     }
     m_cutSince = SteadyClock::now();
-}
-
-bool PulsePlayer::Impl::mayBeHeard() const
-{
-    if (!m_playing)
-        return false;
-    const auto length = std::chrono::microseconds(pa_bytes_to_usec(m_playing->size() * FrameBytes, &Format));
-    return SteadyClock::now() - m_playingSince < length + HeardFor;
 }
 
 void PulsePlayer::Impl::onTiming(pa_stream *stream, int success, void *self)
@@ -344,75 +446,166 @@ void PulsePlayer::Impl::onTiming(pa_stream *stream, int success, void *self)
         return;
     pa_operation_unref(impl->m_timing);
     impl->m_timing = nullptr;
+    const auto asked = *impl->m_cutSince;
     impl->m_cutSince.reset();
     const pa_timing_info *timing = success ? pa_stream_get_timing_info(stream) : nullptr;
-    std::optional<int64_t> at;
-    if (timing && !timing->write_index_corrupt)
-        at = timing->write_index / int64_t(FrameBytes);
-    impl->finishCut(at);
+    if (timing && !timing->read_index_corrupt && !timing->write_index_corrupt)
+        impl->cutAt(timing->read_index / FrameBytes + framesIn(SteadyClock::now() - asked),
+                    timing->write_index / FrameBytes);
+    else
+        impl->cutAt(std::nullopt, std::nullopt);
 }
 
-// The write index answered counts everything written so far, the sound's frames sent included.
-void PulsePlayer::Impl::onStarted(pa_stream *stream, int success, void *self)
-{
-    auto *impl = static_cast<Impl *>(self);
-    if (stream != impl->m_stream || !impl->m_started)
-        return;
-    pa_operation_unref(impl->m_started);
-    impl->m_started = nullptr;
-    const pa_timing_info *timing = success ? pa_stream_get_timing_info(stream) : nullptr;
-    if (timing && !timing->write_index_corrupt)
-        impl->m_playingAt = timing->write_index / int64_t(FrameBytes) - int64_t(impl->m_sent);
-}
-
-void PulsePlayer::Impl::finishCut(std::optional<int64_t> at)
+// Composes the new feed. With the server's indices, the old sound is still queued from the read
+// index on: it plays on unchanged up to a point a little past that index, and from there its own
+// continuation fades out, sample for sample, so that it never stops dead. Silence follows until a
+// character gap has passed since its last sound, and then the new sound. Without them, nothing of
+// the old sound is left to hear, and only the rest of the gap is owed.
+void PulsePlayer::Impl::cutAt(std::optional<int64_t> readIndex, std::optional<int64_t> writeIndex)
 {
     if (!m_next)
         return;
-    std::shared_ptr<const Samples> sound = std::move(m_next->samples);
+    Feed next;
+    next.sound = std::move(m_next->samples);
     m_next.reset();
 
-    if (at && m_playingAt && m_playing) {
-        const int64_t position = *at - *m_playingAt;
-        if (position >= 0 && size_t(position) < m_playing->size()) {
-            const Samples &old = *m_playing;
-            const size_t fade = std::min(FadeFrames, old.size() - size_t(position));
-            auto mixed = std::make_shared<Samples>(std::max(sound->size(), fade), 0.0f);
-            std::copy(sound->begin(), sound->end(), mixed->begin());
-            for (size_t i = 0; i < fade; ++i) {
-                const float gain = float(FadeFrames - i) / float(FadeFrames);
-                const float value = (*mixed)[i] + old[size_t(position) + i] * gain;
-                (*mixed)[i] = std::clamp(value, -1.0f, 1.0f);
+    std::optional<int64_t> from;
+    if (readIndex && writeIndex && m_feed) {
+        const int64_t feedAt = *writeIndex - m_sentAtRequest;
+        const int64_t cut = std::max(std::min(*readIndex + CutMargin, *writeIndex), *readIndex);
+        const int64_t offset = cut - feedAt;
+        if (offset >= 0 && cut < *writeIndex) {
+            from = cut;
+            const Feed &old = *m_feed;
+            const int64_t fade = std::min(FadeFrames, old.total() - offset);
+            next.lead.resize(size_t(fade));
+            // A raised cosine starts and ends flat, so the fade adds no step of its own.
+            for (int64_t i = 0; i < fade; ++i) {
+                const double gain =
+                    0.5 + 0.5 * std::cos(std::numbers::pi * double(i + 1) / double(FadeFrames + 1));
+                next.lead[size_t(i)] = float(old.at(offset + i) * gain);
             }
-            sound = std::move(mixed);
+            // The fade's own quiet end counts as silence already heard.
+            int64_t last = -1;
+            for (int64_t i = fade - 1; i >= 0 && last < 0; --i) {
+                if (std::abs(next.lead[size_t(i)]) > Quiet)
+                    last = i;
+            }
+            if (last < 0) {
+                const int64_t before = old.lastLoudBefore(offset, GapFrames);
+                last = before < 0 ? -GapFrames - 1 : before - offset;
+            }
+            next.silence = next.sound ? std::max<int64_t>(0, last + 1 + GapFrames - fade) : 0;
+            // Silence over what the old sound had sent beyond the new feed's end.
+            next.tail = std::max<int64_t>(0, *writeIndex - cut - next.total());
         }
     }
-    m_playing = std::move(sound);
-    m_playingSince = SteadyClock::now();
-    m_playingAt = at;
-    m_sent = 0;
-    feed();
+    if (!from) {
+        const auto heard = silenceHeard();
+        const auto owed = heard >= durationOf(GapFrames) ? 0 : GapFrames - framesIn(heard);
+        next.silence = next.sound ? owed : 0;
+    }
+    if (!next.sound && !from)
+        return; // a failed play with nothing left to cut: silence is what there is already
+
+    if (m_corked) {
+        pa_operation *uncork = pa_stream_cork(m_stream, 0, nullptr, nullptr);
+        if (!uncork) {
+            lose(pa_context_errno(m_context));
+            return;
+        }
+        pa_operation_unref(uncork);
+        m_corked = false;
+    }
+    const int64_t ahead = from && readIndex ? *from - *readIndex : 0;
+    next.start = SteadyClock::now() + durationOf(ahead);
+    m_feed = std::move(next);
+
+    // The first write says where the feed begins: at the cut, or where the server reads next. It
+    // covers all that the old feed had sent, so none of that is left to play.
+    const int64_t cover = from ? *writeIndex - *from : 0;
+    std::vector<float> chunk(size_t(std::min(m_feed->total(), std::max(AheadFrames, cover))));
+    for (size_t i = 0; i < chunk.size(); ++i)
+        chunk[i] = m_feed->at(int64_t(i));
+    if (from ? !write(chunk.data(), int64_t(chunk.size()), PA_SEEK_ABSOLUTE, *from * FrameBytes)
+             : !write(chunk.data(), int64_t(chunk.size()), PA_SEEK_RELATIVE_ON_READ, 0))
+        return;
+    m_feed->sent = int64_t(chunk.size());
+    schedule();
 }
 
 void PulsePlayer::Impl::onWritable(pa_stream *stream, size_t, void *self)
 {
     auto *impl = static_cast<Impl *>(self);
-    // During a cut the flushed queue asks for data, but the old sound must not be sent again.
+    // During a cut the old feed must stay as it is until the answer.
     if (stream == impl->m_stream && impl->m_ready && !impl->m_cutSince)
         impl->feed();
 }
 
+void PulsePlayer::Impl::onTick(pa_mainloop_api *, pa_time_event *, const struct timeval *, void *self)
+{
+    auto *impl = static_cast<Impl *>(self);
+    if (!impl->m_ready)
+        return;
+    if (!impl->m_cutSince)
+        impl->feed();
+    impl->schedule();
+}
+
+// Keeps the server AheadFrames ahead of what is heard, as the clock tells, by the server's
+// requests and the sound thread's own ticks.
 void PulsePlayer::Impl::feed()
 {
-    if (!m_playing || m_sent >= m_playing->size())
+    if (!m_feed || m_feed->sent >= m_feed->total())
         return;
-    const size_t count = std::min(m_playing->size() - m_sent, AheadFrames);
-    if (pa_stream_write(m_stream, m_playing->data() + m_sent, count * FrameBytes, nullptr, 0,
-                        PA_SEEK_RELATIVE) < 0) {
+    const int64_t wanted = framesIn(SteadyClock::now() - m_feed->start) + AheadFrames;
+    const int64_t count = std::min(m_feed->total(), wanted) - m_feed->sent;
+    if (count <= 0)
+        return;
+    std::vector<float> chunk(static_cast<size_t>(count));
+    for (int64_t i = 0; i < count; ++i)
+        chunk[size_t(i)] = m_feed->at(m_feed->sent + i);
+    if (write(chunk.data(), count, PA_SEEK_RELATIVE, 0))
+        m_feed->sent += count;
+}
+
+bool PulsePlayer::Impl::write(const float *data, int64_t frames, pa_seek_mode_t seek, int64_t at)
+{
+    if (frames == 0 && seek == PA_SEEK_RELATIVE)
+        return true;
+    if (pa_stream_write(m_stream, data, size_t(frames * FrameBytes), nullptr, at, seek) < 0) {
         lose(pa_context_errno(m_context));
-        return;
+        return false;
     }
-    m_sent += count;
+    return true;
+}
+
+// Ticks while a feed has more to send; once it has played out, one more tick a while later corks
+// the stream.
+void PulsePlayer::Impl::schedule()
+{
+    if (!m_context || !m_stream || m_corked)
+        return;
+    pa_usec_t delay = std::chrono::duration_cast<std::chrono::microseconds>(TopUpEvery).count();
+    if (m_feed && m_feed->sent >= m_feed->total()) {
+        const auto end = m_feed->start + durationOf(m_feed->total());
+        const auto sleep = end + SleepAfter;
+        const auto now = SteadyClock::now();
+        if (now < sleep) {
+            delay =
+                pa_usec_t(std::chrono::duration_cast<std::chrono::microseconds>(sleep - now).count()) + 1000;
+        } else if (!m_cutSince && !m_next) {
+            pa_operation *cork = pa_stream_cork(m_stream, 1, nullptr, nullptr);
+            if (cork)
+                pa_operation_unref(cork);
+            m_corked = true;
+            return;
+        }
+    }
+    if (!m_tick)
+        m_tick = pa_context_rttime_new(m_context, pa_rtclock_now() + delay, &Impl::onTick, this);
+    else
+        pa_context_rttime_restart(m_context, m_tick, pa_rtclock_now() + delay);
 }
 
 // Called from libpulse's callbacks, so it only marks the connection dead; the next play() clears
@@ -443,7 +636,10 @@ void PulsePlayer::Impl::cancel(pa_operation *&operation)
 void PulsePlayer::Impl::teardown()
 {
     cancel(m_timing);
-    cancel(m_started);
+    if (m_tick) {
+        pa_threaded_mainloop_get_api(m_loop)->time_free(m_tick);
+        m_tick = nullptr;
+    }
     if (m_stream) {
         pa_stream_set_state_callback(m_stream, nullptr, nullptr);
         pa_stream_set_write_callback(m_stream, nullptr, nullptr);
@@ -458,10 +654,9 @@ void PulsePlayer::Impl::teardown()
         m_context = nullptr;
     }
     m_ready = false;
+    m_corked = false;
     m_cutSince.reset();
-    m_playing.reset();
-    m_playingAt.reset();
-    m_sent = 0;
+    m_feed.reset();
 }
 
 void PulsePlayer::Impl::warnOnce(const QString &cause, const QString &message)
@@ -481,6 +676,11 @@ PulsePlayer::~PulsePlayer() = default;
 void PulsePlayer::play(const QString &path)
 {
     m_impl->request(path);
+}
+
+void PulsePlayer::prepare(const QStringList &paths)
+{
+    m_impl->prepare(paths);
 }
 
 } // namespace runtime

@@ -3,12 +3,15 @@
 #include "services.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace runtime {
 
 // Plays sound files through the desktop's sound server (PulseAudio or PipeWire). One stream is
-// kept open for the life of the program; a new sound flushes it and starts at once.
+// kept for the life of the program, corked while nothing plays. A new sound starts at once when
+// nothing is heard; one that cuts off a sound still heard fades it out and waits a character gap,
+// so that the two are heard as two characters.
 class PulsePlayer final : public SoundOutput
 {
 public:
@@ -20,6 +23,7 @@ public:
     PulsePlayer &operator=(const PulsePlayer &) = delete;
 
     void play(const QString &path) override;
+    void prepare(const QStringList &paths) override;
 
 private:
     class Impl;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // The outside world as the program sees it. Every rule of the game reaches the clock, the random
 // generator, the sound device, the question box, the program folder and the end of the process
@@ -15,6 +16,8 @@ public:
     // Starts playing a file and returns at once; a new sound cuts off the one playing.
     // Failures are silent to the caller.
     virtual void play(const QString &path) = 0;
+    // Gets files ready ahead of their first play, without waiting; nothing plays.
+    virtual void prepare(const QStringList &paths) { Q_UNUSED(paths); }
 };
 
 class Clock

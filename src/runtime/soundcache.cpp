@@ -1,88 +1,61 @@
 #include "soundcache.h"
 
+#include "monoaudio.h"
+
 #include <QFile>
-#include <cmath>
-#include <sndfile.h>
 
 namespace runtime {
 
-namespace {
-
-// Averages the channels of each frame.
-Samples mixDown(const std::vector<float> &frames, int channels)
-{
-    Samples mono(frames.size() / size_t(channels));
-    for (size_t i = 0; i < mono.size(); ++i) {
-        float sum = 0.0f;
-        for (int c = 0; c < channels; ++c)
-            sum += frames[i * size_t(channels) + size_t(c)];
-        mono[i] = sum / float(channels);
-    }
-    return mono;
-}
-
-// Linear interpolation between neighbouring samples: plenty for short signal tones, and cheap.
-Samples resample(const Samples &in, int fromRate, int toRate)
-{
-    if (fromRate == toRate || in.empty())
-        return in;
-    const auto count = size_t(std::llround(double(in.size()) * toRate / fromRate));
-    Samples out(std::max<size_t>(count, 1));
-    const double step = double(fromRate) / toRate;
-    for (size_t i = 0; i < out.size(); ++i) {
-        const double at = double(i) * step;
-        const auto left = size_t(at);
-        if (left + 1 >= in.size()) {
-            out[i] = in.back();
-            continue;
-        }
-        const auto frac = float(at - double(left));
-        out[i] = in[left] + (in[left + 1] - in[left]) * frac;
-    }
-    return out;
-}
-
-} // namespace
-
 SoundCache::SoundCache(int rate) : m_rate(rate) {}
 
-std::shared_ptr<const Samples> SoundCache::get(const QString &path, QString *error)
+std::shared_ptr<const Samples> SoundCache::find(const QString &path)
 {
-    if (const auto found = m_sounds.constFind(path); found != m_sounds.cend())
-        return found.value();
+    const std::lock_guard lock(m_mutex);
+    const auto found = m_entries.find(path);
+    if (found == m_entries.end())
+        return nullptr;
+    found->used = ++m_uses;
+    return found->samples;
+}
 
-    SF_INFO info{};
-    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!file) {
-        *error = QString::fromUtf8(sf_strerror(nullptr));
+std::shared_ptr<const Samples> SoundCache::load(const QString &path, QString *error)
+{
+    if (auto kept = find(path))
+        return kept;
+
+    std::string reason;
+    auto sound = audio::readMono16(QFile::encodeName(path).toStdString(), m_rate, audio::Limits{}, &reason);
+    if (!sound) {
+        *error = QString::fromStdString(reason);
         return nullptr;
     }
-    if (info.channels < 1 || info.samplerate < 1) {
-        sf_close(file);
-        *error = QStringLiteral("no channels or no sample rate");
-        return nullptr;
-    }
+    sound->samples.shrink_to_fit();
+    auto samples = std::make_shared<const Samples>(std::move(sound->samples));
+    const size_t bytes = samples->size() * sizeof(std::int16_t);
+    if (bytes > KeptSoundBytes)
+        return samples;
 
-    // Read until the end rather than trusting the header's frame count: a cut-short file gives
-    // what it has.
-    std::vector<float> frames;
-    std::vector<float> block(size_t(4096) * size_t(info.channels));
-    for (;;) {
-        const sf_count_t got = sf_readf_float(file, block.data(), 4096);
-        if (got <= 0)
-            break;
-        frames.insert(frames.end(), block.begin(), block.begin() + got * info.channels);
+    const std::lock_guard lock(m_mutex);
+    if (m_entries.contains(path))
+        return samples; // decoded twice at once; the first one kept stays
+    while (m_bytes + bytes > BoundBytes && !m_entries.isEmpty()) {
+        auto oldest = m_entries.begin();
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+            if (it->used < oldest->used)
+                oldest = it;
+        }
+        m_bytes -= oldest->samples->size() * sizeof(std::int16_t);
+        m_entries.erase(oldest);
     }
-    sf_close(file);
-    if (frames.empty()) {
-        *error = QStringLiteral("no audio data");
-        return nullptr;
-    }
-
-    auto samples = std::make_shared<const Samples>(resample(
-        info.channels == 1 ? std::move(frames) : mixDown(frames, info.channels), info.samplerate, m_rate));
-    m_sounds.insert(path, samples);
+    m_entries.insert(path, Entry{samples, ++m_uses});
+    m_bytes += bytes;
     return samples;
+}
+
+size_t SoundCache::keptBytes() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_bytes;
 }
 
 } // namespace runtime

@@ -180,7 +180,7 @@ private slots:
         for (const QString &name : names) {
             QVERIFY2(present.contains(name), qPrintable(name));
             QString error;
-            const auto decoded = player.get(folder.filePath(name), &error);
+            const auto decoded = player.load(folder.filePath(name), &error);
             QVERIFY2(decoded && !decoded->empty(), qPrintable(name + QStringLiteral(": ") + error));
             const std::optional<Sound> sound = load(name);
             QVERIFY2(sound, qPrintable(name));

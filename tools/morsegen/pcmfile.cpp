@@ -1,5 +1,7 @@
 #include "pcmfile.h"
 
+#include "monoaudio.h"
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -25,28 +27,13 @@ using SndfileHandle = std::unique_ptr<SNDFILE, SndfileCloser>;
 
 MonoSound readMono(const std::string &path)
 {
-    SF_INFO info{};
-    SndfileHandle file(sf_open(path.c_str(), SFM_READ, &info));
-    if (!file)
-        fail("cannot open", path);
-    if (info.channels < 1 || info.samplerate < 1)
-        throw std::runtime_error("no sound in " + path);
-
-    std::vector<float> interleaved(std::size_t(info.frames) * std::size_t(info.channels));
-    const sf_count_t read = sf_readf_float(file.get(), interleaved.data(), info.frames);
-    if (read < 0)
-        fail("cannot read", path, file.get());
-
-    MonoSound sound;
-    sound.sampleRate = info.samplerate;
-    sound.samples.resize(std::size_t(read));
-    for (std::size_t frame = 0; frame < sound.samples.size(); ++frame) {
-        float sum = 0.0f;
-        for (int channel = 0; channel < info.channels; ++channel)
-            sum += interleaved[frame * std::size_t(info.channels) + std::size_t(channel)];
-        sound.samples[frame] = sum / float(info.channels);
-    }
-    return sound;
+    // Tools take what they are given: any rate a codec has, up to an hour.
+    const audio::Limits anything{1, 1'000'000, 3600.0};
+    std::string error;
+    auto sound = audio::readMonoFloat(path, 0, anything, &error);
+    if (!sound)
+        throw std::runtime_error("cannot read " + path + ": " + error);
+    return MonoSound{sound->rate, std::move(sound->samples)};
 }
 
 void writePcm16(const std::string &path, int sampleRate, const std::vector<std::int16_t> &samples)

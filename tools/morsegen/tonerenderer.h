@@ -1,6 +1,7 @@
 #pragma once
 
 #include "morsecode.h"
+#include "morsetiming.h"
 
 #include <cstdint>
 #include <vector>
@@ -11,7 +12,7 @@ struct ToneSettings
 {
     int sampleRate = 44100;
     // Character speed by the PARIS standard: one dit lasts 1200 / wpm milliseconds.
-    double wpm = 20.0;
+    double wpm = morse::Wpm;
     double frequency = 650.0;
     double peakDbfs = -3.0;
     // Raised-cosine rise and fall of each element; short enough to keep the dits crisp, long

@@ -11,37 +11,6 @@ namespace soundgen {
 
 namespace {
 
-// 32 zero crossings each side and a Kaiser beta of 8 give about 80 dB of stopband; the cutoff
-// sits a little under the lower Nyquist frequency so the transition band stays above it.
-constexpr int ZeroCrossings = 32;
-constexpr int TableSteps = 512; // kernel values per zero crossing, interpolated between
-constexpr double KaiserBeta = 8.0;
-constexpr double Rolloff = 0.92;
-
-double besselI0(double x)
-{
-    double sum = 1.0;
-    double term = 1.0;
-    for (int k = 1; k < 50 && term > 1e-12 * sum; ++k) {
-        term *= (x / (2.0 * k)) * (x / (2.0 * k));
-        sum += term;
-    }
-    return sum;
-}
-
-std::vector<double> windowedSinc()
-{
-    std::vector<double> table(ZeroCrossings * TableSteps + 2, 0.0);
-    const double norm = besselI0(KaiserBeta);
-    for (int i = 0; i <= ZeroCrossings * TableSteps; ++i) {
-        const double u = double(i) / TableSteps;
-        const double sinc = i == 0 ? 1.0 : std::sin(std::numbers::pi * u) / (std::numbers::pi * u);
-        const double r = u / ZeroCrossings;
-        table[std::size_t(i)] = sinc * besselI0(KaiserBeta * std::sqrt(std::max(0.0, 1.0 - r * r))) / norm;
-    }
-    return table;
-}
-
 double fromDb(double db)
 {
     return std::pow(10.0, db / 20.0);
@@ -109,40 +78,6 @@ std::vector<float> limiterGain(const std::vector<float> &samples, float gain, fl
 }
 
 } // namespace
-
-std::vector<float> resample(const std::vector<float> &samples, int fromRate, int toRate)
-{
-    if (fromRate <= 0 || toRate <= 0)
-        throw std::invalid_argument("sample rates must be positive");
-    if (fromRate == toRate || samples.empty())
-        return samples;
-
-    static const std::vector<double> kernel = windowedSinc();
-    // The cutoff, as a fraction of the input Nyquist frequency, follows the lower of the two rates.
-    const double cutoff = Rolloff * std::min(1.0, double(toRate) / fromRate);
-    const double reach = ZeroCrossings / cutoff; // kernel half-width in input samples
-    const auto outputLength = std::size_t(std::ceil(double(samples.size()) * toRate / fromRate));
-
-    std::vector<float> output(outputLength);
-    const auto last = std::ptrdiff_t(samples.size()) - 1;
-    for (std::size_t m = 0; m < outputLength; ++m) {
-        const double t = double(m) * fromRate / toRate;
-        const auto first = std::max<std::ptrdiff_t>(0, std::ptrdiff_t(std::ceil(t - reach)));
-        const auto end = std::min<std::ptrdiff_t>(last, std::ptrdiff_t(std::floor(t + reach)));
-        double sum = 0.0;
-        for (std::ptrdiff_t k = first; k <= end; ++k) {
-            const double position = std::abs(t - double(k)) * cutoff * TableSteps;
-            const auto index = std::size_t(position);
-            if (index >= std::size_t(ZeroCrossings * TableSteps))
-                continue;
-            const double fraction = position - double(index);
-            const double h = kernel[index] + fraction * (kernel[index + 1] - kernel[index]);
-            sum += samples[std::size_t(k)] * h;
-        }
-        output[m] = float(sum * cutoff);
-    }
-    return output;
-}
 
 std::vector<float> trimSilence(const std::vector<float> &samples, int sampleRate,
                                const VoiceSettings &settings)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monoaudio.h"
 #include "pcmfile.h"
 
 #include <vector>
@@ -21,8 +22,8 @@ struct VoiceSettings
     double silenceDb = -40.0;
 };
 
-// Band-limited resampling (Kaiser-windowed sinc): no images when going up, no aliases going down.
-std::vector<float> resample(const std::vector<float> &samples, int fromRate, int toRate);
+// The player's own resampler, so that tools and program convert rates alike.
+using audio::resample;
 
 // Cuts silence at both ends down to the lead and tail, fading in and out across them.
 // Throws std::runtime_error if there is no sound at all.

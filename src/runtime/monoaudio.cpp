@@ -1,0 +1,162 @@
+#include "monoaudio.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sndfile.h>
+#include <soxr.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <type_traits>
+#include <unistd.h>
+
+namespace audio {
+
+namespace {
+
+constexpr sf_count_t BlockFrames = 4096;
+
+// Every format is read as float, which libsndfile scales alike for all of them (16-bit samples
+// come back exact), and brought to the wanted sample type one block at a time.
+template <class Sample> Sample fromFloat(float value)
+{
+    if constexpr (std::is_same_v<Sample, float>)
+        return value;
+    else
+        return Sample(std::lround(std::clamp(value * 32768.0f, -32768.0f, 32767.0f)));
+}
+
+template <class Sample> constexpr soxr_datatype_t soxrType()
+{
+    return std::is_same_v<Sample, float> ? SOXR_FLOAT32_I : SOXR_INT16_I;
+}
+
+template <class Sample>
+std::vector<Sample> convertRate(const std::vector<Sample> &in, int fromRate, int toRate, std::string *error)
+{
+    if (in.empty())
+        return {};
+    const auto length = size_t(std::ceil(double(in.size()) * toRate / fromRate));
+    std::vector<Sample> out(length);
+    const soxr_io_spec_t io = soxr_io_spec(soxrType<Sample>(), soxrType<Sample>());
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    size_t done = 0;
+    const soxr_error_t failed = soxr_oneshot(fromRate, toRate, 1, in.data(), in.size(), nullptr, out.data(),
+                                             out.size(), &done, &io, &quality, nullptr);
+    if (failed) {
+        *error = failed;
+        return {};
+    }
+    out.resize(done);
+    return out;
+}
+
+struct FileCloser
+{
+    void operator()(SNDFILE *file) const { sf_close(file); }
+};
+
+template <class Sample>
+std::optional<Mono<Sample>> readMono(const std::string &path, int rate, const Limits &limits,
+                                     std::string *error)
+{
+    // Opened without waiting, so that a FIFO with no writer is seen for what it is at once.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *error = std::strerror(errno);
+        return std::nullopt;
+    }
+    struct stat status
+    {
+    };
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        *error = "not a regular file";
+        return std::nullopt;
+    }
+    SF_INFO info{};
+    const std::unique_ptr<SNDFILE, FileCloser> file(sf_open_fd(fd, SFM_READ, &info, SF_TRUE));
+    if (!file) {
+        ::close(fd); // not closed by libsndfile when the open fails
+        *error = sf_strerror(nullptr);
+        return std::nullopt;
+    }
+    if (info.channels < 1 || info.channels > 64) {
+        *error = "no channels, or too many";
+        return std::nullopt;
+    }
+    if (info.samplerate < limits.minRate || info.samplerate > limits.maxRate) {
+        *error = "sample rate " + std::to_string(info.samplerate) + " Hz is out of range";
+        return std::nullopt;
+    }
+    const auto maxFrames = sf_count_t(limits.maxSeconds * info.samplerate);
+    if (info.frames > maxFrames) {
+        *error = "longer than " + std::to_string(int(limits.maxSeconds)) + " s";
+        return std::nullopt;
+    }
+
+    // Read until the end rather than trusting the header's frame count: a cut-short file gives what
+    // it has, and one longer than its header says is still held to the limit.
+    Mono<Sample> sound;
+    sound.rate = info.samplerate;
+    sound.samples.reserve(size_t(std::max<sf_count_t>(info.frames, 0)));
+    std::vector<float> block(size_t(BlockFrames) * size_t(info.channels));
+    for (;;) {
+        const sf_count_t got = sf_readf_float(file.get(), block.data(), BlockFrames);
+        if (got <= 0)
+            break;
+        if (sf_count_t(sound.samples.size()) + got > maxFrames) {
+            *error = "longer than " + std::to_string(int(limits.maxSeconds)) + " s";
+            return std::nullopt;
+        }
+        for (sf_count_t i = 0; i < got; ++i) {
+            float sum = 0.0f;
+            for (int c = 0; c < info.channels; ++c)
+                sum += block[size_t(i * info.channels + c)];
+            sound.samples.push_back(fromFloat<Sample>(sum / float(info.channels)));
+        }
+    }
+    if (sound.samples.empty()) {
+        *error = "no audio data";
+        return std::nullopt;
+    }
+    if (rate != 0 && rate != sound.rate) {
+        sound.samples = convertRate(sound.samples, sound.rate, rate, error);
+        if (sound.samples.empty())
+            return std::nullopt;
+        sound.rate = rate;
+    }
+    return sound;
+}
+
+} // namespace
+
+std::optional<Mono<std::int16_t>> readMono16(const std::string &path, int rate, const Limits &limits,
+                                             std::string *error)
+{
+    return readMono<std::int16_t>(path, rate, limits, error);
+}
+
+std::optional<Mono<float>> readMonoFloat(const std::string &path, int rate, const Limits &limits,
+                                         std::string *error)
+{
+    return readMono<float>(path, rate, limits, error);
+}
+
+std::vector<float> resample(const std::vector<float> &samples, int fromRate, int toRate)
+{
+    if (fromRate <= 0 || toRate <= 0)
+        throw std::invalid_argument("sample rates must be positive");
+    if (fromRate == toRate || samples.empty())
+        return samples;
+    std::string error;
+    std::vector<float> out = convertRate(samples, fromRate, toRate, &error);
+    if (out.empty())
+        throw std::runtime_error("cannot resample: " + error);
+    return out;
+}
+
+} // namespace audio
