@@ -1,5 +1,6 @@
 #include "playsound.h"
 
+#include "catalogue.h"
 #include "runtime/services.h"
 
 QString PlaySoundFile(const QString &fileName)
@@ -8,4 +9,14 @@ QString PlaySoundFile(const QString &fileName)
     const QString path = runtime::Services::folder().path() + QLatin1Char('/') + fileName;
     runtime::Services::sound().play(path);
     return path;
+}
+
+void PrepareSoundFiles()
+{
+    const QString folder = runtime::Services::folder().path() + QLatin1Char('/');
+    QStringList paths;
+    for (const CatalogueEntry &entry : CharacterCatalogue)
+        paths << folder + entry.SoundFile;
+    paths << folder + QStringLiteral("bien.wav") << folder + QStringLiteral("oh.wav");
+    runtime::Services::sound().prepare(paths);
 }

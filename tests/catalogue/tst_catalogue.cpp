@@ -73,6 +73,21 @@ private slots:
         PlaySoundFile(QString());
         QCOMPARE(fakes.sound.paths, (QStringList{folder + QStringLiteral("/hola juegas.wav"), folder + '/'}));
     }
+
+    // Every character's sound and the game's two effects are got ready from the program folder,
+    // and nothing plays.
+    void prepareSoundFiles_theCatalogueAndEffectsInTheFolder()
+    {
+        FakeRuntime fakes;
+        PrepareSoundFiles();
+        QStringList expected;
+        for (const CatalogueEntry &entry : CharacterCatalogue)
+            expected << fakes.folder.path() + '/' + entry.SoundFile;
+        expected << fakes.folder.path() + QStringLiteral("/bien.wav")
+                 << fakes.folder.path() + QStringLiteral("/oh.wav");
+        QCOMPARE(fakes.sound.prepared, expected);
+        QVERIFY(fakes.sound.paths.isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCatalogue)

@@ -17,10 +17,12 @@ class FakeSound final : public runtime::SoundOutput
 {
 public:
     void play(const QString &path) override { paths << path; }
+    void prepare(const QStringList &files) override { prepared << files; }
     // The file names alone, in the order played.
     QStringList names() const;
 
     QStringList paths;
+    QStringList prepared;
 };
 
 class FakeClock final : public runtime::Clock
