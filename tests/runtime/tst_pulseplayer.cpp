@@ -1,6 +1,6 @@
 #include "morsecode.h"
-#include "morsetiming.h"
 #include "pulsetestserver.h"
+#include "runtime/morsetiming.h"
 #include "runtime/pulseplayer.h"
 #include "tonerenderer.h"
 

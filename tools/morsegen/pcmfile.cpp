@@ -1,6 +1,6 @@
 #include "pcmfile.h"
 
-#include "monoaudio.h"
+#include "runtime/monoaudio.h"
 
 #include <algorithm>
 #include <cmath>

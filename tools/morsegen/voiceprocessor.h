@@ -1,7 +1,7 @@
 #pragma once
 
-#include "monoaudio.h"
 #include "pcmfile.h"
+#include "runtime/monoaudio.h"
 
 #include <vector>
 
