@@ -2,35 +2,47 @@
 
 #include "catalogue/playsound.h"
 #include "runtime/colours.h"
+#include "runtime/services.h"
 #include "runtime/timer.h"
+#include "scores/scoretobeat.h"
 #include "ui_form1.h"
 
+#include <QButtonGroup>
 #include <QPushButton>
 #include <QScrollBar>
+#include <cmath>
 
 using runtime::FormId;
 using runtime::Forms;
+using runtime::Services;
+using Question = RoundEngine::Question;
+using Next = RoundEngine::Next;
 
 namespace {
 
-// Ticks of the idle timer at which the waiting player is called, in a cycle of 12 ticks.
-QString idlePrompt(int tick)
+struct QuestionBox
 {
-    switch (tick) {
-    case 2:
-        return QStringLiteral("hola juegas.wav");
-    case 3:
-        return QStringLiteral("hay alguien.wav");
-    case 4:
-        return QStringLiteral("vas a jugar.wav");
-    case 5:
-        return QStringLiteral("si no piensas.wav");
-    default:
-        return {};
-    }
-}
+    QString title;
+    QString text;
+    bool exclamation = false;
+};
 
-constexpr int IdleCycle = 12;
+QuestionBox questionBox(Question question)
+{
+    const QString again = QStringLiteral("¿quieres volver a jugar?");
+    switch (question) {
+    case Question::NextLevel:
+        return {QStringLiteral("¡Enhorabuena, lo has logrado!"),
+                QStringLiteral("¿quieres pasar al siguiente nivel?"), true};
+    case Question::PlayAgainAfterMiss:
+        return {QStringLiteral("¡Lo siento, has fallado!"), again, true};
+    case Question::PlayAgainAfterFinish:
+        return {QStringLiteral("¡Enhorabuena, Has llegado hasta el final!"), again, false};
+    case Question::None:
+        break;
+    }
+    return {};
+}
 
 } // namespace
 
@@ -52,14 +64,15 @@ void Form1::createControls(QWidget &window)
     Ui::Form1 &c = *m_ui;
     // The frame keeps the desktop's button face over the navy window.
     runtime::fillWithButtonFace(*c.Frame1);
-    m_command1 = {c.Command1_0,  c.Command1_1,  c.Command1_2,  c.Command1_3,  c.Command1_4,  c.Command1_5,
-                  c.Command1_6,  c.Command1_7,  c.Command1_8,  c.Command1_9,  c.Command1_10, c.Command1_11,
-                  c.Command1_12, c.Command1_13, c.Command1_14, c.Command1_15, c.Command1_16, c.Command1_17,
-                  c.Command1_18, c.Command1_19, c.Command1_20, c.Command1_21, c.Command1_22, c.Command1_23,
-                  c.Command1_24, c.Command1_25, c.Command1_26, c.Command1_27, c.Command1_28, c.Command1_29,
-                  c.Command1_30, c.Command1_31, c.Command1_32, c.Command1_33, c.Command1_34, c.Command1_35};
-    for (qint16 i = 0; i < CharacterButtons; ++i)
-        connect(m_command1[std::size_t(i)], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+    // The control array Command1(0) to Command1(35), by the names the layout gives it.
+    auto *group = new QButtonGroup(&window);
+    for (int i = 0; i < CharacterButtons; ++i) {
+        auto *button = window.findChild<QPushButton *>(QStringLiteral("Command1_%1").arg(i));
+        Q_ASSERT_X(button, "Form1", "a character button is missing from the layout");
+        group->addButton(button, i);
+        m_command1[std::size_t(i)] = button;
+    }
+    connect(group, &QButtonGroup::idClicked, this, [this](int id) { Command1_Click(qint16(id)); });
     connect(c.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(c.command3, &QPushButton::clicked, this, &Form1::command3_Click);
     connect(c.cmdRepetir, &QPushButton::clicked, this, &Form1::cmdRepetir_Click);
@@ -103,7 +116,7 @@ void Form1::Form_Load()
 {
     PaintLevelLabel(255, 0);
     ResetButtons();
-    IdleTicks = 0;
+    m_round.resetIdle();
 }
 
 void Form1::Form_Resize()
@@ -116,6 +129,8 @@ void Form1::Form_Resize()
     const float top = float(outer.height()) / 2 - float(frame.height()) / 2;
     frame.move(qRound(left), qRound(top));
 }
+
+// ---- events ----
 
 void Form1::Command1_Click(qint16 Index)
 {
@@ -135,7 +150,7 @@ void Form1::command3_Click()
 {
     // Back without a high-score check: the points carry over into the next game played here.
     LeaveToIntroduction();
-    LevelHits = 0;
+    m_round.leave();
 }
 
 void Form1::cmdRepetir_Click()
@@ -152,30 +167,170 @@ void Form1::VScroll1_Change()
 {
     const int value = chooserValue();
     controls().lblNivel->setText(QString::number(value));
-    Level = qint16(value);
+    m_round.chooseLevel(value);
 }
 
 void Form1::Timer1_Timer()
 {
     if (!window()->isVisible())
         return;
-    // A game in progress holds the cycle at its start.
-    if (!controls().Command2->isEnabled()) {
-        IdleTicks = 0;
+    const QString prompt = m_round.idleTick(!controls().Command2->isEnabled());
+    if (!prompt.isEmpty())
+        PlaySound(prompt);
+}
+
+// ---- the round engine's steps ----
+
+void Form1::NextRound()
+{
+    apply(m_round.nextRound());
+}
+
+void Form1::CheckAnswer(qint16 index)
+{
+    SetHintCaption(QStringLiteral("?"));
+    const RoundEngine::Outcome outcome = m_round.answer(index);
+    if (outcome.question == Question::PlayAgainAfterMiss) {
+        apply(outcome);
         return;
     }
-    IdleTicks += 1;
-    if (IdleTicks >= IdleCycle)
-        IdleTicks = 0;
-    const QString prompt = idlePrompt(IdleTicks);
-    if (prompt.isEmpty())
+    ShowScore();
+    apply(outcome);
+    if (!stillOpen())
         return;
-    SoundName = prompt;
-    SoundPath = PlaySoundFile(SoundName);
+    ShowScore();
+}
+
+void Form1::apply(const RoundEngine::Outcome &outcome)
+{
+    if (outcome.drew) {
+        // Buttons above the level are left alone: a level lowered mid-game keeps them in play.
+        for (int i = 0; i < m_round.level() && i < CharacterButtons; ++i) {
+            m_command1[std::size_t(i)]->setEnabled(true);
+            runtime::showInPlay(*m_command1[std::size_t(i)], true);
+        }
+    }
+    PlaySound(outcome.sound);
+    if (outcome.question == Question::None)
+        return;
+    const QuestionBox box = questionBox(outcome.question);
+    Answer = qint16(Services::questions().ask(box.title, box.text, box.exclamation));
+    if (!stillOpen())
+        return;
+    follow(m_round.answered(outcome.question, Answer == runtime::Yes));
+}
+
+void Form1::follow(const RoundEngine::Reply &reply)
+{
+    if (reply.endedScore)
+        CheckHighScore(*reply.endedScore);
+    switch (reply.next) {
+    case Next::NextLevel:
+        AdvanceLevel();
+        NextRound();
+        return;
+    case Next::RestartAfterMiss:
+        ResetButtons();
+        controls().Command2->setEnabled(true);
+        controls().cmdRepetir->setEnabled(false);
+        ShowScore();
+        return;
+    case Next::RestartAfterFinish:
+        RestartAfterFinish();
+        return;
+    case Next::Leave:
+        LeaveToIntroduction();
+        return;
+    case Next::LeaveAndEnd:
+        LeaveToIntroduction();
+        // The best result a player can reach must not be lost: a name being entered keeps the
+        // program until it is recorded.
+        Forms::end(runtime::EndMode::AfterHeldWindows);
+        return;
+    }
+}
+
+void Form1::AdvanceLevel()
+{
+    const qint16 level = m_round.level();
+    // The chooser ends at 36; a finished game's 37 lives in the engine alone.
+    if (level <= CharacterButtons)
+        setChooserValue(level);
+    const double green = level * 255.0 / 37;
+    PaintLevelLabel(255 - green, green);
+}
+
+void Form1::RestartAfterFinish()
+{
+    for (QPushButton *button : m_command1)
+        button->setEnabled(false);
+    const double red = m_round.level() * 255.0 / 36;
+    PaintLevelLabel(red, 255 - red);
+    ResetButtons();
+    controls().Command2->setEnabled(true);
+}
+
+void Form1::ReplaySound()
+{
+    PlaySound(m_round.repeat());
+    ShowScore();
+}
+
+void Form1::ShowHint()
+{
+    PlaySound(m_round.hint());
+    SetHintCaption(m_round.hintCharacter());
+    ShowScore();
+}
+
+void Form1::ResetButtons()
+{
+    for (QPushButton *button : m_command1) {
+        button->setEnabled(false);
+        runtime::showInPlay(*button, false);
+    }
+    m_round.resetLevel();
+    setChooserValue(m_round.level());
+}
+
+void Form1::CheckHighScore(int score)
+{
+    if (score <= Module1::ScoreToBeat)
+        return;
+    // Raised at once, so that a second game before the table is read again must beat this one.
+    Module1::ScoreToBeat = score;
+    Forms::create(FormId::Form3).show();
 }
 
 void Form1::LeaveToIntroduction()
 {
     Forms::get(FormId::Form2).show();
     unload();
+}
+
+void Form1::PlaySound(const QString &fileName)
+{
+    SoundPath = PlaySoundFile(fileName);
+}
+
+void Form1::ShowScore()
+{
+    controls().lblPuntuacion->setText(QString::number(m_round.score()));
+}
+
+void Form1::SetHintCaption(const QString &caption)
+{
+    QPushButton &hint = *controls().Command4;
+    hint.setText(caption);
+    // A screen reader tells what the button does, and the character once it shows one.
+    hint.setAccessibleName(caption == QLatin1String("?")
+                               ? QStringLiteral("Pista: muestra el carácter que suena, a cambio de puntos")
+                               : caption);
+}
+
+void Form1::PaintLevelLabel(double red, double green)
+{
+    QPalette palette = controls().lblNivel->palette();
+    palette.setColor(QPalette::WindowText, QColor(int(std::lround(red)), int(std::lround(green)), 0));
+    controls().lblNivel->setPalette(palette);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "roundengine.h"
 #include "runtime/forms.h"
 
 #include <QString>
@@ -25,20 +26,22 @@ public:
     explicit Form1(QObject *parent = nullptr);
     ~Form1() override;
 
-    static constexpr int CharacterButtons = 36;
+    static constexpr int CharacterButtons = RoundEngine::Characters;
 
     // Character button i answers catalogue entry i + 1.
     QPushButton *Command1(int index);
+    // The rules' state: the score, the level and the character to name.
+    const RoundEngine &round() const { return m_round; }
 
-    // Round engine.
+    // The round engine's steps, applied to the window.
     void NextRound();
-    void ChooseCharacter(int level);
     void CheckAnswer(qint16 index);
     void ReplaySound();
     void ShowHint();
     void ResetButtons();
-    // Opens a new name-entry window when the score beats the table's; does not wait for it.
-    void CheckHighScore();
+    // Opens a new name-entry window when the score of the game just ended qualifies; does not
+    // wait for it.
+    void CheckHighScore(int score);
 
     // Window events.
     void Command1_Click(qint16 Index);
@@ -53,20 +56,6 @@ public:
     int chooserValue();
     void setChooserValue(int value);
 
-    // Game state, kept for the life of the process.
-    QString SoundPath;
-    QString SoundName;
-    QString HintCharacter;
-    double Red = 0;
-    double Green = 0;
-    qint16 IdleTicks = 0;
-    qint16 Answer = 0;
-    int Target = 0;
-    qint16 Level = 0;
-    // Starts out unset, which every rule reads as 0.
-    int Score = 0;
-    float LevelHits = 0;
-
 protected:
     void createControls(QWidget &window) override;
     void releaseControls() override;
@@ -77,19 +66,25 @@ private:
     // The controls; a reference loads the window, as any reference does.
     Ui::Form1 &controls();
 
+    // Plays the outcome's sound, puts a drawn character's buttons in play, and asks its question.
+    void apply(const RoundEngine::Outcome &outcome);
+    void follow(const RoundEngine::Reply &reply);
     void AdvanceLevel();
-    void FinishedGame();
+    void RestartAfterFinish();
     // Shows the introduction window and closes this one: the way out of every declined question.
     void LeaveToIntroduction();
-    void PlayEffect(const QString &fileName);
+    void PlaySound(const QString &fileName);
     void ShowScore();
     void SetHintCaption(const QString &caption);
     void PaintLevelLabel(double red, double green);
-    void PaintButton(QPushButton &button, bool inPlay);
     // False once the handler's window has been closed or the program has ended: nothing more may
     // touch the controls then, since touching them would load the window again.
     bool stillOpen() const;
 
+    RoundEngine m_round;
+    // Full path of the sound played last.
+    QString SoundPath;
+    qint16 Answer = 0;
     std::unique_ptr<Ui::Form1> m_ui;
     std::array<QPushButton *, CharacterButtons> m_command1 = {};
     runtime::Timer *m_timer1 = nullptr;

@@ -1,220 +1,146 @@
-// The round engine of the game window: drawing, judging, scoring and the ends of a game.
+#include "roundengine.h"
 
 #include "catalogue/catalogue.h"
-#include "catalogue/playsound.h"
-#include "form1.h"
 #include "runtime/services.h"
-#include "scores/scoretobeat.h"
-#include "ui_form1.h"
 
-#include <QPushButton>
 #include <cmath>
 
-using runtime::FormId;
-using runtime::Forms;
 using runtime::Services;
 
 namespace {
 
-const QColor InPlayGreen(0, 192, 0);
+// Ticks of the idle timer at which the waiting player is called, in a cycle of 12 ticks.
+QString idlePrompt(int tick)
+{
+    switch (tick) {
+    case 2:
+        return QStringLiteral("hola juegas.wav");
+    case 3:
+        return QStringLiteral("hay alguien.wav");
+    case 4:
+        return QStringLiteral("vas a jugar.wav");
+    case 5:
+        return QStringLiteral("si no piensas.wav");
+    default:
+        return {};
+    }
+}
 
-// Hits that complete a level.
-constexpr float HitsPerLevel = 10;
-// Every new game starts with E, I and S.
-constexpr qint16 StartLevel = 3;
+constexpr int IdleCycle = 12;
 
 } // namespace
 
-void Form1::ChooseCharacter(int level)
+QString RoundEngine::play(const QString &sound)
+{
+    m_soundName = sound;
+    return sound;
+}
+
+void RoundEngine::chooseCharacter(int level)
 {
     // Reseeded before every draw, as the game always has been; the clock makes it vary.
     Services::random().reseed(Services::clock().secondsSinceMidnight());
     const double r = Services::random().draw();
-    Target = int(std::floor(r * level)) + 1;
+    m_target = int(std::floor(r * level)) + 1;
 }
 
-void Form1::NextRound()
+RoundEngine::Outcome RoundEngine::nextRound()
 {
-    if (Level == CharacterButtons + 1) {
-        FinishedGame();
-        return;
+    if (m_level == FinishedLevel)
+        return {play(QStringLiteral("welcom98.wav")), Question::PlayAgainAfterFinish};
+    chooseCharacter(m_level);
+    if (const CatalogueEntry *entry = findCatalogueEntry(m_target)) {
+        m_hintCharacter = entry->Character;
+        m_soundName = entry->SoundFile;
     }
-    ChooseCharacter(Level);
-    // Buttons above the level are left alone: a level lowered mid-game keeps them in play.
-    for (int i = 0; i < Level && i < CharacterButtons; ++i) {
-        m_command1[std::size_t(i)]->setEnabled(true);
-        PaintButton(*m_command1[std::size_t(i)], true);
+    return {m_soundName, Question::None, true};
+}
+
+RoundEngine::Outcome RoundEngine::answer(int index)
+{
+    if (index != m_target - 1)
+        return {play(QStringLiteral("oh.wav")), Question::PlayAgainAfterMiss};
+    m_score += 1;
+    m_levelHits += 1;
+    if (m_levelHits >= HitsPerLevel)
+        return {play(QStringLiteral("bien.wav")), Question::NextLevel};
+    return nextRound();
+}
+
+RoundEngine::Reply RoundEngine::answered(Question question, bool yes)
+{
+    if (question == Question::NextLevel && yes) {
+        m_level += 1;
+        m_levelHits = 0;
+        return {std::nullopt, Next::NextLevel};
     }
-    if (const CatalogueEntry *entry = findCatalogueEntry(Target)) {
-        HintCharacter = entry->Character;
-        SoundName = entry->SoundFile;
+    // Every other answer ends the game: its score is checked before it is cleared.
+    Reply reply{m_score, Next::Leave};
+    m_score = 0;
+    if (question == Question::PlayAgainAfterFinish && yes) {
+        // Prepared but not started: the player starts it with the start button.
+        m_level = StartLevel;
+        reply.next = Next::RestartAfterFinish;
+        return reply;
     }
-    SoundPath = PlaySoundFile(SoundName);
+    m_levelHits = 0;
+    if (question == Question::PlayAgainAfterMiss && yes)
+        reply.next = Next::RestartAfterMiss;
+    else if (question == Question::PlayAgainAfterFinish)
+        reply.next = Next::LeaveAndEnd;
+    return reply;
 }
 
-void Form1::FinishedGame()
+void RoundEngine::charge(int points)
 {
-    PlayEffect(QStringLiteral("welcom98.wav"));
-    Answer = qint16(Services::questions().ask(QStringLiteral("¡Enhorabuena, Has llegado hasta el final!"),
-                                              QStringLiteral("¿quieres volver a jugar?"), false));
-    if (!stillOpen())
-        return;
-    CheckHighScore();
-    if (Answer == runtime::Yes) {
-        // A new game is prepared but not started: the player starts it with the start button.
-        for (QPushButton *button : m_command1)
-            button->setEnabled(false);
-        Level = StartLevel;
-        Score = 0;
-        Red = Level * 255.0 / 36;
-        Green = 255 - Red;
-        PaintLevelLabel(Red, Green);
-        ResetButtons();
-        controls().Command2->setEnabled(true);
-        return;
+    m_score -= points;
+    if (m_score <= 0)
+        m_score = 0;
+}
+
+QString RoundEngine::repeat()
+{
+    charge(RepeatCost);
+    return m_soundName;
+}
+
+QString RoundEngine::hint()
+{
+    charge(RepeatCost + HintCost);
+    return m_soundName;
+}
+
+void RoundEngine::chooseLevel(int level)
+{
+    m_level = qint16(level);
+}
+
+void RoundEngine::resetLevel()
+{
+    m_level = StartLevel;
+}
+
+void RoundEngine::leave()
+{
+    m_levelHits = 0;
+}
+
+QString RoundEngine::idleTick(bool gameInProgress)
+{
+    if (gameInProgress) {
+        m_idleTicks = 0;
+        return {};
     }
-    Score = 0;
-    LevelHits = 0;
-    LeaveToIntroduction();
-    // The best result a player can reach must not be lost: a name being entered keeps the
-    // program until it is recorded.
-    Forms::end(runtime::EndMode::AfterHeldWindows);
+    m_idleTicks += 1;
+    if (m_idleTicks >= IdleCycle)
+        m_idleTicks = 0;
+    const QString prompt = idlePrompt(m_idleTicks);
+    if (!prompt.isEmpty())
+        m_soundName = prompt;
+    return prompt;
 }
 
-void Form1::CheckAnswer(qint16 index)
+void RoundEngine::resetIdle()
 {
-    SetHintCaption(QStringLiteral("?"));
-    if (index != Target - 1) {
-        PlayEffect(QStringLiteral("oh.wav"));
-        Answer = qint16(Services::questions().ask(QStringLiteral("¡Lo siento, has fallado!"),
-                                                  QStringLiteral("¿quieres volver a jugar?"), true));
-        if (!stillOpen())
-            return;
-        CheckHighScore();
-        LevelHits = 0;
-        Score = 0;
-        if (Answer != runtime::Yes) {
-            LeaveToIntroduction();
-            return;
-        }
-        ResetButtons();
-        controls().Command2->setEnabled(true);
-        controls().cmdRepetir->setEnabled(false);
-        ShowScore();
-        return;
-    }
-
-    Score += 1;
-    LevelHits += 1;
-    ShowScore();
-    if (LevelHits >= HitsPerLevel) {
-        PlayEffect(QStringLiteral("bien.wav"));
-        Answer =
-            qint16(Services::questions().ask(QStringLiteral("¡Enhorabuena, lo has logrado!"),
-                                             QStringLiteral("¿quieres pasar al siguiente nivel?"), true));
-        if (!stillOpen())
-            return;
-        if (Answer != runtime::Yes) {
-            CheckHighScore();
-            Score = 0;
-            LevelHits = 0;
-            LeaveToIntroduction();
-            return;
-        }
-        AdvanceLevel();
-    }
-    NextRound();
-    if (!stillOpen())
-        return;
-    ShowScore();
-}
-
-void Form1::AdvanceLevel()
-{
-    Level += 1;
-    // The chooser ends at 36; a finished game's 37 lives in Level alone.
-    if (Level <= CharacterButtons)
-        setChooserValue(Level);
-    LevelHits = 0;
-    Green = Level * 255.0 / 37;
-    Red = 255 - Green;
-    PaintLevelLabel(Red, Green);
-}
-
-void Form1::ReplaySound()
-{
-    SoundPath = PlaySoundFile(SoundName);
-    Score -= 1;
-    if (Score <= 0)
-        Score = 0;
-    ShowScore();
-}
-
-void Form1::ShowHint()
-{
-    ReplaySound();
-    SetHintCaption(HintCharacter);
-    Score -= 3;
-    if (Score <= 0)
-        Score = 0;
-    ShowScore();
-}
-
-void Form1::ResetButtons()
-{
-    for (QPushButton *button : m_command1) {
-        button->setEnabled(false);
-        PaintButton(*button, false);
-    }
-    Level = StartLevel;
-    setChooserValue(Level);
-}
-
-void Form1::CheckHighScore()
-{
-    if (Score <= Module1::ScoreToBeat)
-        return;
-    // Raised at once, so that a second game before the table is read again must beat this one.
-    Module1::ScoreToBeat = Score;
-    Forms::create(FormId::Form3).show();
-}
-
-void Form1::PlayEffect(const QString &fileName)
-{
-    SoundName = fileName;
-    SoundPath = PlaySoundFile(SoundName);
-}
-
-void Form1::ShowScore()
-{
-    controls().lblPuntuacion->setText(QString::number(Score));
-}
-
-void Form1::SetHintCaption(const QString &caption)
-{
-    QPushButton &hint = *controls().Command4;
-    hint.setText(caption);
-    // A screen reader tells what the button does, and the character once it shows one.
-    hint.setAccessibleName(caption == QLatin1String("?")
-                               ? QStringLiteral("Pista: muestra el carácter que suena, a cambio de puntos")
-                               : caption);
-}
-
-void Form1::PaintLevelLabel(double red, double green)
-{
-    QPalette palette = controls().lblNivel->palette();
-    palette.setColor(QPalette::WindowText, QColor(int(std::lround(red)), int(std::lround(green)), 0));
-    controls().lblNivel->setPalette(palette);
-}
-
-void Form1::PaintButton(QPushButton &button, bool inPlay)
-{
-    if (inPlay) {
-        QPalette palette = button.palette();
-        palette.setColor(QPalette::Button, InPlayGreen);
-        button.setPalette(palette);
-    } else {
-        // An empty palette inherits again: the button face of the desktop.
-        button.setPalette(QPalette());
-    }
+    m_idleTicks = 0;
 }

@@ -1,26 +1,12 @@
 #include "catalogue/playsound.h"
 #include "form2.h"
+#include "runtime/colours.h"
 #include "ui_form2.h"
 
 #include <QTextDocument>
 #include <QTextOption>
 
 namespace {
-
-const QColor Green(0x00, 0xC0, 0x00);
-
-// The presentation buttons are drawn in a style that shows their background colour: green, or
-// the desktop's button face, which an empty palette inherits again.
-void blink(QPushButton &button, bool on)
-{
-    if (on) {
-        QPalette palette = button.palette();
-        palette.setColor(QPalette::Button, Green);
-        button.setPalette(palette);
-    } else {
-        button.setPalette(QPalette());
-    }
-}
 
 // The text area's paragraphs, present and future, are centred.
 void centreParagraphs(QTextEdit &textArea)
@@ -67,19 +53,19 @@ void Form2::Timer1_Timer()
     case 14:
     case 15:
     case 16:
-        blink(*controls.cmdAvanzar, WelcomeStep % 2 == 1);
-        blink(*controls.cmdRetroceder, WelcomeStep % 2 == 1);
+        runtime::showInPlay(*controls.cmdAvanzar, WelcomeStep % 2 == 1);
+        runtime::showInPlay(*controls.cmdRetroceder, WelcomeStep % 2 == 1);
         break;
     case 17:
         text.setPlainText(QStringLiteral("Usa la tecla \"Repetir\" para volver a escuchar el sonido"));
-        blink(*controls.cmdRepetir, true);
+        runtime::showInPlay(*controls.cmdRepetir, true);
         break;
     case 18:
     case 19:
     case 20:
     case 21:
     case 22:
-        blink(*controls.cmdRepetir, WelcomeStep % 2 == 1);
+        runtime::showInPlay(*controls.cmdRepetir, WelcomeStep % 2 == 1);
         break;
     case 23:
         text.setPlainText(QStringLiteral("¡Suerte y aprende!"));

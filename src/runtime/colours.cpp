@@ -2,6 +2,7 @@
 
 #include "fonts.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QPainter>
 #include <QProxyStyle>
@@ -124,6 +125,18 @@ void installDesignedLook()
         QApplication::setStyle(new DesignedStyle);
     QApplication::setPalette(classicPalette());
     QApplication::setFont(designedFont());
+}
+
+void showInPlay(QAbstractButton &button, bool inPlay)
+{
+    if (!inPlay) {
+        // An empty palette inherits again: the button face of its window.
+        button.setPalette(QPalette());
+        return;
+    }
+    QPalette palette = button.palette();
+    palette.setColor(QPalette::Button, InPlayGreen);
+    button.setPalette(palette);
 }
 
 } // namespace runtime

@@ -4,8 +4,10 @@
 #include <QPalette>
 #include <QString>
 
+class QAbstractButton;
 class QWidget;
 
+// The program's own colours, and the palette changes that show them.
 namespace runtime {
 
 // The system colours the layouts name (button face, button text, highlighted text, window text)
@@ -31,5 +33,12 @@ void applyDesignedLook(QWidget &window, const QColor &backColor = {}, const QCol
 // raised edge, so that a button coloured 00C000 shows exactly 00C000. Call once after the
 // application exists.
 void installDesignedLook();
+
+// The green of the buttons in play: the game's character buttons, and the introduction window's
+// buttons while its welcome points at them.
+inline constexpr QColor InPlayGreen = QColor(0x00, 0xC0, 0x00);
+
+// A button in the in-play green, or back to the button face its window gives it.
+void showInPlay(QAbstractButton &button, bool inPlay);
 
 } // namespace runtime

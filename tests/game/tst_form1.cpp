@@ -104,7 +104,7 @@ class TestForm1 : public QObject
     {
         for (int i = 0; i < count; ++i) {
             fakes->random.draws << 0.0;
-            click(game().Command1(game().Target - 1));
+            click(game().Command1(game().round().target() - 1));
         }
     }
 
@@ -123,10 +123,12 @@ private slots:
                           [] { return std::make_unique<WatchedWindow>(QStringLiteral("name")); });
     }
 
+    // The fakes go first, whatever the checks find, so that no later test meets a real service.
     void cleanup()
     {
-        QCOMPARE(fakes->questions.unexpected, 0);
+        const int unexpected = fakes->questions.unexpected;
         fakes.reset();
+        QCOMPARE(unexpected, 0);
     }
 
     // ---- loading ----
@@ -142,7 +144,7 @@ private slots:
         QCOMPARE(ui<QLabel>("lblNivel")->text(), QStringLiteral("3"));
         QCOMPARE(levelColour(), QColor(255, 0, 0));
         QCOMPARE(game().chooserValue(), 3);
-        QCOMPARE(game().Level, 3);
+        QCOMPARE(game().round().level(), 3);
         QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("000"));
         QVERIFY(ui<QPushButton>("Command2")->isEnabled() && ui<QPushButton>("cmdRepetir")->isEnabled());
         QCOMPARE(ui<QPushButton>("Command4")->text(), QStringLiteral("?"));
@@ -158,10 +160,10 @@ private slots:
         fakes->clock.seconds = 3600.5f;
         fakes->random.draws << 0.9999;
         start();
-        QCOMPARE(game().Target, 3);
+        QCOMPARE(game().round().target(), 3);
         QCOMPARE(fakes->random.seeds, QList<float>{3600.5f});
         QCOMPARE(fakes->sound.names(), QStringList{QStringLiteral("morse_s.wav")});
-        QCOMPARE(game().SoundPath, fakes->folder.path() + QStringLiteral("/morse_s.wav"));
+        QCOMPARE(fakes->sound.paths, QStringList{fakes->folder.path() + QStringLiteral("/morse_s.wav")});
         for (int i = 0; i < 36; ++i) {
             QCOMPARE(game().Command1(i)->isEnabled(), i < 3);
             QCOMPARE(buttonColour(i), i < 3 ? Green : buttonFace());
@@ -178,7 +180,7 @@ private slots:
         willDraw(2, 3);
         click(game().Command1(0));
         QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("1"));
-        QCOMPARE(game().LevelHits, 1.0f);
+        QCOMPARE(game().round().levelHits(), 1.0f);
         QCOMPARE(fakes->random.seeds.size(), 2);
         QCOMPARE(fakes->sound.names(), (QStringList{"morse_e.wav", "morse_i.wav"}));
         QVERIFY(fakes->questions.asked.isEmpty());
@@ -204,7 +206,7 @@ private slots:
         QCOMPARE(buttonColour(3), Green);
         QVERIFY(!game().Command1(4)->isEnabled());
         QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("10"));
-        QCOMPARE(game().LevelHits, 0.0f);
+        QCOMPARE(game().round().levelHits(), 0.0f);
     }
 
     // Declining the next level leaves for the introduction window and plays nothing more.
@@ -219,8 +221,8 @@ private slots:
         QVERIFY(Forms::get(FormId::Form2).isVisible());
         QCOMPARE(journal, (QStringList{"name", "intro"}));
         QCOMPARE(Module1::ScoreToBeat, 10.0);
-        QCOMPARE(game().Score, 0);
-        QCOMPARE(game().LevelHits, 0.0f);
+        QCOMPARE(game().round().score(), 0);
+        QCOMPARE(game().round().levelHits(), 0.0f);
     }
 
     // The level label's colour on advancing to level L: red fading to green.
@@ -285,7 +287,7 @@ private slots:
         click(game().Command1(0));
         QCOMPARE(levelColour(), QColor(21, 234, 0));
         QCOMPARE(ui<QLabel>("lblNivel")->text(), QStringLiteral("3"));
-        QCOMPARE(game().Level, 3);
+        QCOMPARE(game().round().level(), 3);
         for (int i = 0; i < 36; ++i) {
             QVERIFY(!game().Command1(i)->isEnabled());
             QCOMPARE(buttonColour(i), buttonFace());
@@ -333,12 +335,12 @@ private slots:
         QVERIFY(fakes->questions.asked[1].exclamation);
         QCOMPARE(lastSound(), QStringLiteral("oh.wav"));
         QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("0"));
-        QCOMPARE(game().Score, 0);
+        QCOMPARE(game().round().score(), 0);
         for (int i = 0; i < 36; ++i) {
             QVERIFY(!game().Command1(i)->isEnabled());
             QCOMPARE(buttonColour(i), buttonFace());
         }
-        QCOMPARE(game().Level, 3);
+        QCOMPARE(game().round().level(), 3);
         QCOMPARE(ui<QLabel>("lblNivel")->text(), QStringLiteral("3"));
         QVERIFY(ui<QPushButton>("Command2")->isEnabled());
         QVERIFY(!ui<QPushButton>("cmdRepetir")->isEnabled());
@@ -355,7 +357,7 @@ private slots:
         click(game().Command1(2));
         QVERIFY(!game().isLoaded());
         QCOMPARE(journal, (QStringList{"name", "intro"}));
-        QCOMPARE(game().Score, 0);
+        QCOMPARE(game().round().score(), 0);
         QCOMPARE(fakes->programEnd.calls, 0);
     }
 
@@ -419,7 +421,7 @@ private slots:
         click(ui<QPushButton>("cmdRepetir"));
         QCOMPARE(fakes->sound.names(), (QStringList{"morse_i.wav", "morse_i.wav"}));
         QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("0"));
-        QCOMPARE(game().Score, 0);
+        QCOMPARE(game().round().score(), 0);
     }
 
     // ---- high scores ----
@@ -457,10 +459,10 @@ private slots:
         click(ui<QPushButton>("command3"));
         QVERIFY(!game().isLoaded());
         QCOMPARE(journal, QStringList{QStringLiteral("intro")});
-        QCOMPARE(game().LevelHits, 0.0f);
+        QCOMPARE(game().round().levelHits(), 0.0f);
         game().show();
         QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("000"));
-        QCOMPARE(game().Level, 3);
+        QCOMPARE(game().round().level(), 3);
         click(ui<QPushButton>("Command2"));
         answerRight(1);
         QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("16"));
@@ -508,7 +510,7 @@ private slots:
         start();
         answerRight(7);
         clickChooser(QStyle::SC_ScrollBarSubLine);
-        QCOMPARE(game().Level, 4);
+        QCOMPARE(game().round().level(), 4);
         answerRight(2);
         QVERIFY(fakes->questions.asked.isEmpty());
         fakes->questions.answers << runtime::Yes;
@@ -525,10 +527,10 @@ private slots:
         willDraw(9, 10);
         start();
         game().setChooserValue(5);
-        QCOMPARE(game().Target, 9);
+        QCOMPARE(game().round().target(), 9);
         fakes->random.draws << 0.9999;
         click(game().Command1(8));
-        QCOMPARE(game().Target, 5);
+        QCOMPARE(game().round().target(), 5);
         for (int i = 5; i < 10; ++i) {
             QVERIFY(game().Command1(i)->isEnabled());
             QCOMPARE(buttonColour(i), Green);
@@ -569,12 +571,12 @@ private slots:
         willDraw(1, 3);
         start();
         fakes->timers.advance(60000);
-        QCOMPARE(game().IdleTicks, 0);
+        QCOMPARE(game().round().idleTicks(), 0);
         // Ticks that come while the box is open find the game still in progress.
         fakes->questions.whileOpen = [this] { fakes->timers.advance(30000); };
         fakes->questions.answers << runtime::Yes;
         click(game().Command1(1));
-        QCOMPARE(game().IdleTicks, 0);
+        QCOMPARE(game().round().idleTicks(), 0);
         const int played = fakes->sound.paths.size();
         fakes->timers.advance(10000);
         QCOMPARE(fakes->sound.paths.size(), played);

@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <vector>
 
 using runtime::Services;
 
@@ -59,18 +61,52 @@ void ManualTimers::advance(int ms)
     m_now = end;
 }
 
+namespace {
+
+// In a test a real modal box would wait for a player who is not there until the run times out:
+// the moment one is shown, fail the whole program instead, and say which box it was.
+class ModalBoxGuard final : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            const auto *widget = static_cast<QWidget *>(watched);
+            if (widget->isWindow() && widget->isModal()) {
+                const auto *box = qobject_cast<const QMessageBox *>(widget);
+                qFatal("A real modal box opened in a test: \"%s\" %s", qPrintable(widget->windowTitle()),
+                       box ? qPrintable(box->text()) : "");
+            }
+        }
+        return false;
+    }
+};
+
+// Installed in every test program before its first test.
+void guardAgainstModalBoxes()
+{
+    static ModalBoxGuard guard;
+    QCoreApplication::instance()->installEventFilter(&guard);
+}
+Q_COREAPP_STARTUP_FUNCTION(guardAgainstModalBoxes)
+
+// The fake runtimes alive, the one in force last: one made before an older one has gone (a test
+// that failed before its clean-up) must not lose its fakes when the older one goes.
+std::vector<FakeRuntime *> &alive()
+{
+    static std::vector<FakeRuntime *> stack;
+    return stack;
+}
+
+} // namespace
+
 FakeRuntime::FakeRuntime()
 {
     runtime::installFonts();
     runtime::installDesignedLook();
     runtime::installAccessibility();
-    Services::setSound(&sound);
-    Services::setClock(&clock);
-    Services::setRandom(&random);
-    Services::setQuestions(&questions);
-    Services::setFolder(&folder);
-    Services::setProgramEnd(&programEnd);
-    Services::setTimers(&timers);
+    alive().push_back(this);
+    install(this);
 }
 
 FakeRuntime::~FakeRuntime()
@@ -78,11 +114,21 @@ FakeRuntime::~FakeRuntime()
     runtime::Forms::reset();
     // Windows unloaded during the test are deleted once control returns to the event loop.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Services::setSound(nullptr);
-    Services::setClock(nullptr);
-    Services::setRandom(nullptr);
-    Services::setQuestions(nullptr);
-    Services::setFolder(nullptr);
-    Services::setProgramEnd(nullptr);
-    Services::setTimers(nullptr);
+    std::vector<FakeRuntime *> &stack = alive();
+    const bool inForce = stack.back() == this;
+    std::erase(stack, this);
+    if (inForce)
+        install(stack.empty() ? nullptr : stack.back());
+}
+
+void FakeRuntime::install(FakeRuntime *fakes)
+{
+    // nullptr puts the real services back.
+    Services::setSound(fakes ? &fakes->sound : nullptr);
+    Services::setClock(fakes ? &fakes->clock : nullptr);
+    Services::setRandom(fakes ? &fakes->random : nullptr);
+    Services::setQuestions(fakes ? &fakes->questions : nullptr);
+    Services::setFolder(fakes ? &fakes->folder : nullptr);
+    Services::setProgramEnd(fakes ? &fakes->programEnd : nullptr);
+    Services::setTimers(fakes ? &fakes->timers : nullptr);
 }

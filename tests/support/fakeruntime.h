@@ -98,6 +98,8 @@ private:
 };
 
 // Every service replaced by a fake for the life of the object; the windows are dropped after.
+// Going, it puts back only what it installed: the fakes of an older runtime still alive, or the
+// real services. A real modal box shown in any test program ends it at once with a message.
 class FakeRuntime
 {
 public:
@@ -113,4 +115,7 @@ public:
     FakeFolder folder;
     FakeProgramEnd programEnd;
     ManualTimers timers;
+
+private:
+    static void install(FakeRuntime *fakes);
 };
