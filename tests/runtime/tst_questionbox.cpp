@@ -1,3 +1,4 @@
+#include "fakeruntime.h"
 #include "runtime/colours.h"
 #include "runtime/fonts.h"
 #include "runtime/services.h"
@@ -50,6 +51,8 @@ class TestQuestionBox : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { allowRealModalBoxes(); }
+
     void init()
     {
         runtime::installFonts();

@@ -65,12 +65,14 @@ namespace {
 
 // In a test a real modal box would wait for a player who is not there until the run times out:
 // the moment one is shown, fail the whole program instead, and say which box it was.
+bool modalBoxesAllowed = false;
+
 class ModalBoxGuard final : public QObject
 {
 public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        if (!modalBoxesAllowed && event->type() == QEvent::Show && watched->isWidgetType()) {
             const auto *widget = static_cast<QWidget *>(watched);
             if (widget->isWindow() && widget->isModal()) {
                 const auto *box = qobject_cast<const QMessageBox *>(widget);
@@ -89,6 +91,15 @@ void guardAgainstModalBoxes()
     QCoreApplication::instance()->installEventFilter(&guard);
 }
 Q_COREAPP_STARTUP_FUNCTION(guardAgainstModalBoxes)
+
+} // namespace
+
+void allowRealModalBoxes()
+{
+    modalBoxesAllowed = true;
+}
+
+namespace {
 
 // The fake runtimes alive, the one in force last: one made before an older one has gone (a test
 // that failed before its clean-up) must not lose its fakes when the older one goes.

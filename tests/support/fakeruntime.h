@@ -119,3 +119,7 @@ public:
 private:
     static void install(FakeRuntime *fakes);
 };
+
+// For the tests of the real question box itself, which answer its boxes by their own means: the
+// rest of the program's tests stop at the first real modal box.
+void allowRealModalBoxes();
