@@ -44,7 +44,7 @@ private slots:
     void latin1Folder_soundsAndTableFound()
     {
         QTemporaryDir top;
-        const QByteArray folder = QFile::encodeName(top.path()) + "/Juegos de Mar\xeda";
+        const QByteArray folder = QFile::encodeName(top.path()) + "/Juegos de Mar\xed" "a";
         QCOMPARE(::mkdir(folder.constData(), 0755), 0);
         QVERIFY(copyInto(QStringLiteral(PROBE_PATH), folder, "probe"));
         QVERIFY(copyInto(QStringLiteral(PROGRAM_DIR "/brunza.wav"), folder, "brunza.wav"));
