@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -38,6 +39,9 @@ void FormWindow::applyLayoutSettings()
 {
     // The designed colours and fonts first: the sizes below depend on them.
     applyDesignedLook(*this, layoutColour(text(*this, "BackColor")), layoutColour(text(*this, "ForeColor")));
+    // A menu bar keeps the system's menu colours, not the window's own background.
+    for (QMenuBar *menuBar : findChildren<QMenuBar *>())
+        menuBar->setPalette(classicPalette());
     const QString border = text(*this, "BorderStyle");
     const bool titleBar = flag(*this, "TitleBar", true);
     // Without a task-bar button a window is a tool window; but one that fills the screen stays a

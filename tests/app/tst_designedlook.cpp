@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <cmath>
@@ -163,6 +164,11 @@ private slots:
                                                                .arg(dressed.at(name).points)
                                                                .arg(dressed.at(name).weight)
                                                                .arg(dressed.at(name).italic)));
+
+        // The menu bar keeps the menu colours, not the navy of its window.
+        auto *menuBar = control<QMenuBar>(Forms::get(FormId::Form2), "menuBar");
+        QCOMPARE(menuBar->palette().color(QPalette::Window), QColor(0xc0, 0xc0, 0xc0));
+        QCOMPARE(menuBar->palette().color(QPalette::ButtonText), QColor(Qt::black));
 
         // The captions the desktop font used to clip fit their controls again.
         auto *nivel = control<QLabel>(game(), "Label1");
