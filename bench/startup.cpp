@@ -1,21 +1,41 @@
-// Start-up speed: from process start to the splash window's first paint, and the peak memory at
-// that moment. The driver starts itself again as the program (same start-up code as the real
-// executable, with a watch on the first paint) a number of times and reports medians.
+// Start-up speed as the player sees it: from process start to the first pixels of the program's
+// first window at the X server, against a bare Qt window of the same kind (bench_barewindow)
+// launched in turns with it in the same run. It measures and never fails on a figure.
 //
-//   xvfb-run -a -s "-screen 0 1280x1024x24" build/testing/bin/bench_startup [runs]
+// Method: this driver is an X client of its own. It gives every window created at the top of the
+// display a Damage object as the server announces it, before the window can be mapped or drawn
+// in; the first damage the server reports on a window whose _NET_WM_PID is the launched process
+// is the moment that process's first frame reached the server. After a warm-up the launches
+// alternate (reference, program, program, reference, ...), so both meet the same load on the
+// machine; the figures are medians and 95th percentiles. The peak resident memory (VmHWM) is
+// read half a second after the first pixels, when the splash's start-up work is done. A private
+// PulseAudio server with a null sink stands in for the desktop's, so the program connects and
+// plays its start-up sound as on a player's machine.
+//
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bin/bench_startup
+//       [--runs N] [--warmup N] [--wm "matchbox-window-manager -use_titlebar no"] [--verbose]
+#include "pulsetestserver.h"
 
-#include "app/startup.h"
-
-#include <QApplication>
-#include <QElapsedTimer>
+#include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <vector>
+#include <xcb/damage.h>
+#include <xcb/xcb.h>
+
+extern char **environ;
 
 namespace {
+
+constexpr qint64 Ms = 1000000;
 
 qint64 monotonicNs()
 {
@@ -24,79 +44,308 @@ qint64 monotonicNs()
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
-// Peak resident memory so far, in KiB.
-long peakMemoryKiB()
+double percentile(std::vector<double> values, double fraction)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
+    std::sort(values.begin(), values.end());
+    const double at = fraction * double(values.size() - 1);
+    const auto below = size_t(at);
+    const size_t above = std::min(below + 1, values.size() - 1);
+    return values[below] + (values[above] - values[below]) * (at - double(below));
+}
+
+// The peak resident memory of a running process, in MiB; -1 if it cannot be read.
+double peakMemoryMiB(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n'))
         if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
+            return double(line.mid(6).trimmed().split(' ').first().toLong()) / 1024.0;
     return -1;
 }
 
-class FirstPaint final : public QObject
+QByteArray loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').mid(0, 3).join(' ') : QByteArray("?");
+}
+
+// Watches the X server for the first frame of a launched process's windows.
+class ServerWatch
 {
 public:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    ~ServerWatch()
     {
-        if (event->type() == QEvent::Paint && watched->objectName() == QLatin1String("Form4") && !m_seen) {
-            m_seen = true;
-            std::printf("%lld %ld\n", monotonicNs(), peakMemoryKiB());
-            std::fflush(stdout);
-            QTimer::singleShot(0, qApp, [] { _exit(0); });
+        if (m_connection)
+            xcb_disconnect(m_connection);
+    }
+
+    bool connect()
+    {
+        m_connection = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(m_connection)) {
+            std::fprintf(stderr, "cannot reach the X server (is DISPLAY set? run under xvfb-run)\n");
+            return false;
         }
-        return false;
+        const xcb_query_extension_reply_t *damage = xcb_get_extension_data(m_connection, &xcb_damage_id);
+        if (!damage || !damage->present) {
+            std::fprintf(stderr, "the X server has no Damage extension\n");
+            return false;
+        }
+        m_damageNotify = damage->first_event + XCB_DAMAGE_NOTIFY;
+        xcb_discard_reply(m_connection, xcb_damage_query_version(m_connection, XCB_DAMAGE_MAJOR_VERSION,
+                                                                 XCB_DAMAGE_MINOR_VERSION)
+                                            .sequence);
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        const uint32_t events = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &events);
+        m_pidAtom = atom("_NET_WM_PID");
+        xcb_flush(m_connection);
+        return true;
+    }
+
+    // The name the running window manager gives itself, empty if none runs.
+    QByteArray windowManager()
+    {
+        const QByteArray check = property(m_root, atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW);
+        if (check.size() < 4)
+            return {};
+        xcb_window_t window = 0;
+        std::memcpy(&window, check.constData(), 4);
+        const QByteArray name = property(window, atom("_NET_WM_NAME"), atom("UTF8_STRING"));
+        return name.isEmpty() ? QByteArray("(unnamed)") : name;
+    }
+
+    // Handles the server's events until the first frame of a window of pid reaches it, or until
+    // the deadline (pid 0: only until the deadline). Returns the moment, or -1.
+    qint64 watch(pid_t pid, qint64 deadlineNs)
+    {
+        for (;;) {
+            const qint64 now = monotonicNs();
+            while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+                const bool ours = handle(event, pid);
+                std::free(event);
+                if (ours)
+                    return now;
+            }
+            if (xcb_connection_has_error(m_connection) || now >= deadlineNs)
+                return -1;
+            if (pid != 0 && waitpid(pid, nullptr, WNOHANG) == pid) {
+                std::fprintf(stderr, "the launched program ended before it showed anything\n");
+                return -1;
+            }
+            pollfd fd{xcb_get_file_descriptor(m_connection), POLLIN, 0};
+            poll(&fd, 1, int(std::min<qint64>((deadlineNs - now) / Ms + 1, 50)));
+        }
     }
 
 private:
-    bool m_seen = false;
+    // True when the event is the first damage on a window of pid.
+    bool handle(xcb_generic_event_t *event, pid_t pid)
+    {
+        const uint8_t type = event->response_type & 0x7f;
+        if (type == XCB_CREATE_NOTIFY) {
+            // Reported damage only; the region is never cleared, so one event per window.
+            const auto *created = reinterpret_cast<xcb_create_notify_event_t *>(event);
+            xcb_damage_create(m_connection, xcb_generate_id(m_connection), created->window,
+                              XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
+            xcb_flush(m_connection);
+            return false;
+        }
+        if (type != m_damageNotify || pid == 0)
+            return false;
+        const auto *damaged = reinterpret_cast<xcb_damage_notify_event_t *>(event);
+        const QByteArray owner = property(damaged->drawable, m_pidAtom, XCB_ATOM_CARDINAL);
+        uint32_t ownerPid = 0;
+        if (owner.size() >= 4)
+            std::memcpy(&ownerPid, owner.constData(), 4);
+        return ownerPid == uint32_t(pid);
+    }
+
+    xcb_atom_t atom(const char *name)
+    {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return result;
+    }
+
+    QByteArray property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
+    {
+        xcb_get_property_reply_t *reply = xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 0, window, name, type, 0, 256), nullptr);
+        QByteArray value;
+        if (reply)
+            value = QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
+                               xcb_get_property_value_length(reply));
+        std::free(reply);
+        return value;
+    }
+
+    xcb_connection_t *m_connection = nullptr;
+    xcb_window_t m_root = 0;
+    uint8_t m_damageNotify = 0;
+    xcb_atom_t m_pidAtom = XCB_ATOM_NONE;
 };
 
-int probe(int argc, char *argv[])
+pid_t spawn(QList<QByteArray> args, bool quiet)
 {
-    QApplication app(argc, argv);
-    FirstPaint watch;
-    app.installEventFilter(&watch);
-    startProgram();
-    return QApplication::exec();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (quiet) {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    }
+    std::vector<char *> argv;
+    for (QByteArray &arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed) {
+        std::fprintf(stderr, "cannot start %s: %s\n", argv[0], std::strerror(failed));
+        return -1;
+    }
+    return pid;
 }
 
-double percentile(std::vector<double> values, double p)
+void stop(pid_t pid)
 {
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, std::size_t(p * double(values.size() - 1) + 0.5))];
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
 }
+
+struct Launch
+{
+    double ms = -1;
+    double peakMiB = -1;
+};
+
+Launch launch(ServerWatch &server, const QByteArray &program, bool verbose)
+{
+    server.watch(0, monotonicNs()); // what the last launch left behind
+    const qint64 started = monotonicNs();
+    const pid_t pid = spawn({program}, !verbose);
+    if (pid < 0)
+        return {};
+    Launch result;
+    const qint64 shown = server.watch(pid, started + 10000 * Ms);
+    if (shown > 0) {
+        result.ms = double(shown - started) / double(Ms);
+        server.watch(0, shown + 500 * Ms);
+        result.peakMiB = peakMemoryMiB(pid);
+    }
+    stop(pid);
+    // Its windows go, the sound server drops it.
+    server.watch(0, monotonicNs() + 50 * Ms);
+    return result;
+}
+
+struct Series
+{
+    const char *name;
+    QByteArray program;
+    std::vector<double> ms;
+    std::vector<double> peakMiB;
+};
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (argc > 1 && qstrcmp(argv[1], "--probe") == 0)
-        return probe(argc, argv);
-
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-    std::vector<double> delays, memory;
-    for (int i = 0; i < runs; ++i) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        const qint64 started = monotonicNs();
-        child.start(QString::fromLocal8Bit(argv[0]), {QStringLiteral("--probe")});
-        if (!child.waitForFinished(10000)) {
-            std::fprintf(stderr, "run %d: no paint within 10 s (is DISPLAY set?)\n", i);
-            return 1;
+    QCoreApplication app(argc, argv);
+    int runs = 20;
+    int warmup = 3;
+    QByteArray wmCommand;
+    bool verbose = false;
+    const QStringList args = QCoreApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == QLatin1String("--runs") && hasValue)
+            runs = std::max(1, args[++i].toInt());
+        else if (arg == QLatin1String("--warmup") && hasValue)
+            warmup = std::max(0, args[++i].toInt());
+        else if (arg == QLatin1String("--wm") && hasValue)
+            wmCommand = args[++i].toLocal8Bit();
+        else if (arg == QLatin1String("--verbose"))
+            verbose = true;
+        else {
+            std::fprintf(stderr, "usage: %s [--runs N] [--warmup N] [--wm COMMAND] [--verbose]\n", argv[0]);
+            return 2;
         }
-        const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
-        if (fields.size() != 2) {
-            std::fprintf(stderr, "run %d: the probe reported nothing\n", i);
-            return 1;
-        }
-        delays.push_back(double(fields[0].toLongLong() - started) / 1e6);
-        memory.push_back(double(fields[1].toLong()) / 1024.0);
     }
-    std::printf(
-        "start-up to first paint over %d runs: median %.1f ms, p95 %.1f ms; peak memory median %.1f MiB\n",
-        runs, percentile(delays, 0.5), percentile(delays, 0.95), percentile(memory, 0.5));
+
+    ServerWatch server;
+    if (!server.connect())
+        return 1;
+
+    pid_t wm = -1;
+    if (!wmCommand.isEmpty()) {
+        wm = spawn({"/bin/sh", "-c", "exec " + wmCommand}, !verbose);
+        const qint64 deadline = monotonicNs() + 5000 * Ms;
+        while (server.windowManager().isEmpty() && monotonicNs() < deadline)
+            server.watch(0, monotonicNs() + 20 * Ms);
+        if (wm < 0 || server.windowManager().isEmpty()) {
+            std::fprintf(stderr, "the window manager did not come up: %s\n", wmCommand.constData());
+            if (wm > 0)
+                stop(wm);
+            return 1;
+        }
+    }
+    const QByteArray wmName = server.windowManager();
+
+    PulseTestServer sound;
+    const bool hasSound = sound.start();
+    if (hasSound)
+        qputenv("PULSE_SERVER", sound.address().toLocal8Bit());
+    else
+        std::fprintf(stderr, "no sound server for the program (%s); measuring without one\n",
+                     qPrintable(sound.log().trimmed()));
+
+    const QByteArray folder = QFile::encodeName(QCoreApplication::applicationDirPath());
+    Series reference{"bare Qt window", folder + "/bench_barewindow", {}, {}};
+    Series product{"zumbarel", folder + "/zumbarel", {}, {}};
+    const QByteArray loadBefore = loadAverage();
+
+    for (int i = 0; i < warmup; ++i)
+        for (Series *series : {&reference, &product})
+            if (launch(server, series->program, verbose).ms < 0)
+                return 1;
+    for (int i = 0; i < runs; ++i) {
+        // Turns: A B, B A, A B, ... so that neither always follows the other.
+        Series *first = i % 2 == 0 ? &reference : &product;
+        Series *second = i % 2 == 0 ? &product : &reference;
+        for (Series *series : {first, second}) {
+            const Launch result = launch(server, series->program, verbose);
+            if (result.ms < 0)
+                return 1;
+            series->ms.push_back(result.ms);
+            series->peakMiB.push_back(result.peakMiB);
+        }
+    }
+    if (wm > 0)
+        stop(wm);
+
+    std::printf("Process start to the first pixels at the X server: %d launches each, in turns, after %d "
+                "warm-up launches each\n",
+                runs, warmup);
+    std::printf("  window manager: %s; sound server: %s; load average before %s, after %s\n",
+                wmName.isEmpty() ? "none" : wmName.constData(),
+                hasSound ? "private PulseAudio (null sink)" : "none", loadBefore.constData(),
+                loadAverage().constData());
+    std::printf("  %-16s %10s %10s %10s %10s %14s\n", "", "median", "p95", "min", "max", "peak memory");
+    for (const Series *series : {&reference, &product})
+        std::printf("  %-16s %7.1f ms %7.1f ms %7.1f ms %7.1f ms %10.1f MiB\n", series->name,
+                    percentile(series->ms, 0.5), percentile(series->ms, 0.95), percentile(series->ms, 0),
+                    percentile(series->ms, 1), percentile(series->peakMiB, 0.5));
+    std::printf("  %-16s %10.2fx %9.2fx %21s %13.2fx\n", "ratio",
+                percentile(product.ms, 0.5) / percentile(reference.ms, 0.5),
+                percentile(product.ms, 0.95) / percentile(reference.ms, 0.95), "",
+                percentile(product.peakMiB, 0.5) / percentile(reference.peakMiB, 0.5));
+    std::printf("  (peak memory: median VmHWM half a second after the first pixels)\n");
     return 0;
 }

@@ -10,7 +10,7 @@ packages=(
     fonts-liberation2 fonts-ebgaramond
     qt6-translations-l10n qt6-wayland
 )
-test_packages=(pulseaudio pulseaudio-utils xvfb xauth)
+test_packages=(pulseaudio pulseaudio-utils xvfb xauth libxcb-damage0-dev matchbox-window-manager)
 
 zumbarel_setup() {
     local preset=$1
