@@ -38,8 +38,8 @@ constexpr auto GapFrames = int64_t(morse::CharacterGapMs * Rate / 1000.0);
 constexpr int64_t CutMargin = 8 * Rate / 1000;
 // Sent ahead of the server: enough to ride out a busy machine, little enough that a cut (or a
 // failed play, which writes silence) rewrites little.
-constexpr int64_t AheadFrames = Rate / 10;
-constexpr auto TopUpEvery = 20ms;
+constexpr int64_t AheadFrames = Rate / 20;
+constexpr auto TopUpEvery = 10ms;
 // A sample this quiet or quieter is silence to a listener.
 constexpr float Quiet = 1.0f / 1024.0f;
 
@@ -155,6 +155,7 @@ public:
 private:
     static void onWake(pa_mainloop_api *, pa_io_event *, int, pa_io_event_flags_t, void *self);
     static void onContextState(pa_context *context, void *self);
+    static void onServerInfo(pa_context *context, const pa_server_info *info, void *self);
     static void onStreamState(pa_stream *stream, void *self);
     static void onWritable(pa_stream *stream, size_t bytes, void *self);
     static void onTiming(pa_stream *stream, int success, void *self);
@@ -194,6 +195,7 @@ private:
     bool m_ready = false;
     bool m_broken = false;
     bool m_corked = false;
+    bool m_appendCuts = false;
     std::optional<SteadyClock::time_point> m_lastAttempt;
     std::optional<SteadyClock::time_point> m_cutSince;
     quint64 m_accepted = 0;
@@ -335,6 +337,9 @@ void PulsePlayer::Impl::onContextState(pa_context *context, void *self)
         return;
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
+        // Answered before the stream is ready, so before any cut.
+        if (pa_operation *info = pa_context_get_server_info(context, &Impl::onServerInfo, impl))
+            pa_operation_unref(info);
         impl->openStream();
         break;
     case PA_CONTEXT_FAILED:
@@ -344,6 +349,16 @@ void PulsePlayer::Impl::onContextState(pa_context *context, void *self)
     default:
         break;
     }
+}
+
+// PipeWire's PulseAudio server does not take back data it has queued as PulseAudio does: data
+// written over the queue can arrive after its reader has passed and leave a hole. There a cut
+// fades the old sound out where the queue ends, which the short queue keeps close.
+void PulsePlayer::Impl::onServerInfo(pa_context *context, const pa_server_info *info, void *self)
+{
+    auto *impl = static_cast<Impl *>(self);
+    if (context == impl->m_context && info && info->server_name)
+        impl->m_appendCuts = QByteArray(info->server_name).contains("PipeWire");
 }
 
 void PulsePlayer::Impl::openStream()
@@ -431,6 +446,12 @@ void PulsePlayer::Impl::startCut()
         return;
     }
     m_sentAtRequest = m_feed->sent;
+    if (m_appendCuts) {
+        // Where the queue ends is known here, so the server need not be asked: these stand-in
+        // indices put the cut at the end of what was sent.
+        cutAt(int64_t(0), m_feed->sent + 1);
+        return;
+    }
     m_timing = pa_stream_update_timing_info(m_stream, &Impl::onTiming, this);
     if (!m_timing) {
         lose(pa_context_errno(m_context));
@@ -472,9 +493,10 @@ void PulsePlayer::Impl::cutAt(std::optional<int64_t> readIndex, std::optional<in
     std::optional<int64_t> from;
     if (readIndex && writeIndex && m_feed) {
         const int64_t feedAt = *writeIndex - m_sentAtRequest;
-        const int64_t cut = std::max(std::min(*readIndex + CutMargin, *writeIndex), *readIndex);
+        const int64_t cut =
+            m_appendCuts ? *writeIndex : std::max(std::min(*readIndex + CutMargin, *writeIndex), *readIndex);
         const int64_t offset = cut - feedAt;
-        if (offset >= 0 && cut < *writeIndex) {
+        if (offset >= 0 && *readIndex < *writeIndex && (cut < *writeIndex || m_appendCuts)) {
             from = cut;
             const Feed &old = *m_feed;
             const int64_t fade = std::min(FadeFrames, old.total() - offset);
@@ -517,8 +539,11 @@ void PulsePlayer::Impl::cutAt(std::optional<int64_t> readIndex, std::optional<in
         pa_operation_unref(uncork);
         m_corked = false;
     }
-    const int64_t ahead = from && readIndex ? *from - *readIndex : 0;
-    next.start = SteadyClock::now() + durationOf(ahead);
+    // When the new feed's first frame will be heard: after what stays queued before it.
+    if (from && m_appendCuts)
+        next.start = std::max(SteadyClock::now(), m_feed->start + durationOf(m_sentAtRequest));
+    else
+        next.start = SteadyClock::now() + durationOf(from ? *from - *readIndex : 0);
     m_feed = std::move(next);
 
     // The first write says where the feed begins: at the cut, or where the server reads next. It
@@ -527,8 +552,11 @@ void PulsePlayer::Impl::cutAt(std::optional<int64_t> readIndex, std::optional<in
     std::vector<float> chunk(size_t(std::min(m_feed->total(), std::max(AheadFrames, cover))));
     for (size_t i = 0; i < chunk.size(); ++i)
         chunk[i] = m_feed->at(int64_t(i));
-    if (from ? !write(chunk.data(), int64_t(chunk.size()), PA_SEEK_ABSOLUTE, *from * FrameBytes)
-             : !write(chunk.data(), int64_t(chunk.size()), PA_SEEK_RELATIVE_ON_READ, 0))
+    const bool written =
+        !from          ? write(chunk.data(), int64_t(chunk.size()), PA_SEEK_RELATIVE_ON_READ, 0)
+        : m_appendCuts ? write(chunk.data(), int64_t(chunk.size()), PA_SEEK_RELATIVE, 0)
+                       : write(chunk.data(), int64_t(chunk.size()), PA_SEEK_ABSOLUTE, *from * FrameBytes);
+    if (!written)
         return;
     m_feed->sent = int64_t(chunk.size());
     schedule();
