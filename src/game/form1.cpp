@@ -8,6 +8,7 @@
 #include "ui_form1.h"
 
 #include <QButtonGroup>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <cmath>
@@ -130,6 +131,22 @@ void Form1::Form_Resize()
     frame.move(qRound(left), qRound(top));
 }
 
+// Typing the character heard answers as its button would, and only while that button may be
+// pressed. Keys with Ctrl, Alt or Meta keep their desktop meaning.
+bool Form1::Form_KeyPress(const QKeyEvent &event)
+{
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const QString typed = event.text().toUpper();
+    for (QPushButton *button : m_command1) {
+        if (!typed.isEmpty() && button->text() == typed) {
+            button->click();
+            return true;
+        }
+    }
+    return false;
+}
+
 // ---- events ----
 
 void Form1::Command1_Click(qint16 Index)
@@ -213,6 +230,8 @@ void Form1::apply(const RoundEngine::Outcome &outcome)
     PlaySound(outcome.sound);
     if (outcome.question == Question::None)
         return;
+    if (outcome.sent > 0)
+        ShowSent(outcome.sent);
     const QuestionBox box = questionBox(outcome.question);
     Answer = qint16(Services::questions().ask(box.title, box.text, box.exclamation));
     if (!stillOpen())
@@ -283,11 +302,19 @@ void Form1::ShowHint()
     ShowScore();
 }
 
+void Form1::ShowSent(int number)
+{
+    QPushButton &button = *Command1(number - 1);
+    runtime::showSent(button);
+    button.setAccessibleDescription(QStringLiteral("Carácter enviado: %1").arg(button.text()));
+}
+
 void Form1::ResetButtons()
 {
     for (QPushButton *button : m_command1) {
         button->setEnabled(false);
         runtime::showInPlay(*button, false);
+        button->setAccessibleDescription({});
     }
     m_round.resetLevel();
     setChooserValue(m_round.level());

@@ -61,6 +61,7 @@ protected:
     void releaseControls() override;
     void Form_Load() override;
     void Form_Resize() override;
+    bool Form_KeyPress(const QKeyEvent &event) override;
 
 private:
     // The controls; a reference loads the window, as any reference does.
@@ -75,6 +76,8 @@ private:
     void LeaveToIntroduction();
     void PlaySound(const QString &fileName);
     void ShowScore();
+    // Marks the button of the character sent, while the player learns of a miss.
+    void ShowSent(int number);
     void SetHintCaption(const QString &caption);
     void PaintLevelLabel(double red, double green);
     // False once the handler's window has been closed or the program has ended: nothing more may

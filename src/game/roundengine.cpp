@@ -59,7 +59,7 @@ RoundEngine::Outcome RoundEngine::nextRound()
 RoundEngine::Outcome RoundEngine::answer(int index)
 {
     if (index != m_target - 1)
-        return {play(QStringLiteral("oh.wav")), Question::PlayAgainAfterMiss};
+        return {play(QStringLiteral("oh.wav")), Question::PlayAgainAfterMiss, false, m_target};
     m_score += 1;
     m_levelHits += 1;
     if (m_levelHits >= HitsPerLevel)

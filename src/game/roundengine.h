@@ -45,6 +45,8 @@ public:
         Question question = Question::None;
         // A new character is in play; the sound is its own.
         bool drew = false;
+        // After a miss: the catalogue number of the character that was sent.
+        int sent = 0;
     };
 
     struct Reply

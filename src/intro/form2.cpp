@@ -5,6 +5,10 @@
 #include "scores/topfive.h"
 #include "ui_form2.h"
 
+#include <QLineEdit>
+#include <QShortcut>
+#include <QTextEdit>
+
 using runtime::FormId;
 using runtime::Forms;
 
@@ -50,6 +54,19 @@ void Form2::createControls(QWidget &window)
     connect(controls.Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     connect(controls.command3, &QPushButton::clicked, this, &Form2::command3_Click);
     connect(controls.mnuAcercade, &QAction::triggered, this, &Form2::mnuAcercade_Click);
+
+    // The arrow keys step through the characters, as the welcome text promises, wherever the
+    // focus is but in a text, whose arrows are its own.
+    const auto arrow = [this, &window](Qt::Key key, QPushButton *button) {
+        auto *shortcut = new QShortcut(QKeySequence(key), &window);
+        connect(shortcut, &QShortcut::activated, button, [&window, button] {
+            if (!qobject_cast<QTextEdit *>(window.focusWidget()) &&
+                !qobject_cast<QLineEdit *>(window.focusWidget()))
+                button->click();
+        });
+    };
+    arrow(Qt::Key_Left, controls.cmdRetroceder);
+    arrow(Qt::Key_Right, controls.cmdAvanzar);
 }
 
 void Form2::releaseControls()

@@ -139,4 +139,14 @@ void showInPlay(QAbstractButton &button, bool inPlay)
     button.setPalette(palette);
 }
 
+void showSent(QAbstractButton &button)
+{
+    QPalette palette = button.palette();
+    // In every group: the window is inactive while the question box is open.
+    palette.setColor(QPalette::Button, QColor(Highlight));
+    palette.setColor(QPalette::ButtonText, QColor(HighlightedText));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(HighlightedText));
+    button.setPalette(palette);
+}
+
 } // namespace runtime

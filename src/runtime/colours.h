@@ -41,4 +41,9 @@ inline constexpr QColor InPlayGreen = QColor(0x00, 0xC0, 0x00);
 // A button in the in-play green, or back to the button face its window gives it.
 void showInPlay(QAbstractButton &button, bool inPlay);
 
+// Marks the button of the character that was sent, while a miss is being told: the classic
+// selection colours, which neither the green in play nor the button face can be taken for.
+// showInPlay takes the mark off again.
+void showSent(QAbstractButton &button);
+
 } // namespace runtime

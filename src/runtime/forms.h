@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+class QKeyEvent;
+
 namespace runtime {
 
 class FormWindow;
@@ -62,6 +64,12 @@ protected:
     virtual void Form_Deactivate() {}
     virtual void Form_Resize() {}
     virtual void Form_DblClick() {}
+    // A key that the focused control left unused; returns whether the window took it.
+    virtual bool Form_KeyPress(const QKeyEvent &event)
+    {
+        Q_UNUSED(event)
+        return false;
+    }
 
     // A window that may hold the program's end back until it unloads: an end that waits for such
     // windows closes every other window at once and completes when the last of them has gone.

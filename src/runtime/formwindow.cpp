@@ -3,6 +3,7 @@
 #include "colours.h"
 #include "forms.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -150,6 +151,25 @@ void FormWindow::closeEvent(QCloseEvent *event)
     // The frame's close control unloads like any other unload; the runtime decides what follows.
     if (live())
         Forms::closedByUser(m_form);
+}
+
+void FormWindow::keyPressEvent(QKeyEvent *event)
+{
+    // A held key repeats: one press is one answer.
+    if (!live() || event->isAutoRepeat()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // Enter presses the focused button as Space does, which is what players of other desktops
+    // expect; a button only hands Enter on when it is no dialog's default.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto *button = qobject_cast<QAbstractButton *>(focusWidget());
+    if (enter && button && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        button->click();
+        return;
+    }
+    if (!m_form.Form_KeyPress(*event))
+        QWidget::keyPressEvent(event);
 }
 
 void FormWindow::changeEvent(QEvent *event)

@@ -361,6 +361,71 @@ private slots:
         QCOMPARE(fakes->programEnd.calls, 0);
     }
 
+    // While the miss is told, the character sent stands out in the selection colours and a
+    // screen reader can name it; Yes takes the mark off with the rest.
+    void wrongAnswer_marksCharacterSentWhileAsking()
+    {
+        willDraw(2, 3);
+        start();
+        QPalette sentAtBox;
+        QColor otherAtBox;
+        QString descriptionAtBox;
+        fakes->questions.whileOpen = [&] {
+            sentAtBox = game().Command1(1)->palette();
+            otherAtBox = buttonColour(0);
+            descriptionAtBox = game().Command1(1)->accessibleDescription();
+        };
+        fakes->questions.answers << runtime::Yes;
+        click(game().Command1(0));
+        QCOMPARE(sentAtBox.color(QPalette::Button), QColor(0, 0, 128));
+        QCOMPARE(sentAtBox.color(QPalette::ButtonText), QColor(Qt::white));
+        QCOMPARE(otherAtBox, Green);
+        QCOMPARE(descriptionAtBox, QStringLiteral("Carácter enviado: I"));
+        QCOMPARE(buttonColour(1), buttonFace());
+        QVERIFY(game().Command1(1)->accessibleDescription().isEmpty());
+    }
+
+    // ---- the keyboard ----
+
+    // Typing a character answers as its button would: either case, digits from the main row and
+    // the keypad, wherever the focus is; a character not in play and Ctrl with a letter do nothing.
+    void typedCharacter_answersThroughItsButton()
+    {
+        willDraw(2, 3);
+        start();
+        QWidget *focused = ui<QScrollBar>("VScroll1");
+        willDraw(3, 3);
+        QTest::keyClick(focused, 'i');
+        QCOMPARE(game().round().score(), 1);
+        QTest::keyClick(focused, Qt::Key_T, Qt::ShiftModifier);
+        QTest::keyClick(focused, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(game().round().score(), 1);
+        willDraw(32, 36);
+        game().setChooserValue(36);
+        QTest::keyClick(game().Command1(0), Qt::Key_S, Qt::ShiftModifier);
+        QCOMPARE(game().round().target(), 32);
+        willDraw(27, 36);
+        QTest::keyClick(focused, Qt::Key_5, Qt::KeypadModifier);
+        QTest::keyClick(focused, Qt::Key_0);
+        QCOMPARE(game().round().score(), 4);
+        QVERIFY(fakes->questions.asked.isEmpty());
+    }
+
+    // Enter, from either key, presses the focused button as Space does.
+    void enter_pressesFocusedButton()
+    {
+        QPushButton *startButton = ui<QPushButton>("Command2");
+        game().show();
+        startButton->setFocus();
+        willDraw(1, 3);
+        QTest::keyClick(startButton, Qt::Key_Return);
+        QVERIFY(!startButton->isEnabled());
+        game().Command1(0)->setFocus();
+        willDraw(1, 3);
+        QTest::keyClick(game().Command1(0), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(game().round().score(), 1);
+    }
+
     // ---- repeat and hint ----
 
     // From 2 points the hint leaves 0, not -2, and shows the character until the next answer.

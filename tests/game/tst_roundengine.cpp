@@ -107,7 +107,8 @@ private slots:
         QCOMPARE(fakes->random.seeds.size(), seeds);
     }
 
-    // A wrong answer plays "oh.wav" and asks, the score still whole for the high-score check.
+    // A wrong answer plays "oh.wav", tells what was sent and asks, the score still whole for the
+    // high-score check.
     void wrongAnswer_asksWithScoreKept()
     {
         start();
@@ -115,6 +116,8 @@ private slots:
         const RoundEngine::Outcome outcome = round.answer(round.target());
         QCOMPARE(outcome.sound, QStringLiteral("oh.wav"));
         QCOMPARE(outcome.question, Question::PlayAgainAfterMiss);
+        QCOMPARE(outcome.sent, round.target());
+        QVERIFY(outcome.sent > 0);
         QCOMPARE(round.score(), 4);
         QCOMPARE(round.soundName(), QStringLiteral("oh.wav"));
     }

@@ -118,6 +118,29 @@ private slots:
         QCOMPARE(intro::text(), Greeting);
     }
 
+    // Left and Right step back and forth as the buttons do, wherever the focus is but in the
+    // text; Enter presses the focused button.
+    void arrowKeys_stepThroughCharacters_exceptInText()
+    {
+        FakeRuntime fakes;
+        intro::window().show();
+        QVERIFY(QTest::qWaitForWindowActive(intro::window().window()));
+        QWidget *button = intro::control("cmdRepetir");
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Right);
+        QTest::keyClick(button, Qt::Key_Right);
+        QTest::keyClick(button, Qt::Key_Left);
+        QCOMPARE(intro::characterBox()->text(), QStringLiteral("E"));
+        QWidget *text = intro::control("RichTextBox1");
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_Right);
+        QCOMPARE(intro::characterBox()->text(), QStringLiteral("E"));
+        intro::control("cmdAvanzar")->setFocus();
+        QTest::keyClick(intro::control("cmdAvanzar"), Qt::Key_Return);
+        QCOMPARE(fakes.sound.names(),
+                 (QStringList{"morse_e.wav", "morse_i.wav", "morse_e.wav", "morse_i.wav"}));
+    }
+
     // ---- welcome sequence ----
 
     // One step a second from the load: the texts at their ticks in 12 points, centred, the
