@@ -249,12 +249,18 @@ private slots:
     {
         if (geteuid() == 0) {
             // Permissions do not bind the superuser, which is how CI runs: run this one test
-            // again as the unprivileged user "nobody".
+            // again as the unprivileged user "nobody", from a copy that user can reach wherever
+            // the build tree lies.
+            QTemporaryDir reachable;
+            const QString copy = reachable.filePath(QStringLiteral("tst_scorefile"));
+            QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+            QVERIFY(QFile::setPermissions(reachable.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                                QFile::ExeOwner | QFile::ReadOther |
+                                                                QFile::ExeOther));
             QProcess child;
             child.setProcessChannelMode(QProcess::MergedChannels);
             child.start(QStringLiteral("setpriv"),
-                        {"--reuid=65534", "--regid=65534", "--clear-groups",
-                         QCoreApplication::applicationFilePath(), "readOnlyFile_stillRead"});
+                        {"--reuid=65534", "--regid=65534", "--clear-groups", copy, "readOnlyFile_stillRead"});
             QVERIFY2(child.waitForFinished(30000), qPrintable(child.errorString()));
             const QString output = QString::fromLocal8Bit(child.readAll());
             QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(output));
