@@ -5,6 +5,7 @@
 #include "runtime/services.h"
 #include "runtime/timer.h"
 #include "scores/scoretobeat.h"
+#include "scores/toptenfile.h"
 #include "ui_form1.h"
 
 #include <QButtonGroup>
@@ -322,9 +323,11 @@ void Form1::ResetButtons()
 
 void Form1::CheckHighScore(int score)
 {
-    if (score <= Module1::ScoreToBeat)
+    // Against the table as the file holds it now: a name entered since the table was last shown
+    // has moved the fifth score, and a game played since must beat that one, no other.
+    if (score <= TopTenFile::fifthScore(TopTenFile::read()))
         return;
-    // Raised at once, so that a second game before the table is read again must beat this one.
+    // The score the name-entry window records.
     Module1::ScoreToBeat = score;
     Forms::create(FormId::Form3).show();
 }

@@ -39,8 +39,8 @@ public:
     void ReplaySound();
     void ShowHint();
     void ResetButtons();
-    // Opens a new name-entry window when the score of the game just ended qualifies; does not
-    // wait for it.
+    // Opens a new name-entry window when the score of the game just ended beats the table's fifth
+    // score, as the file holds it now; does not wait for it.
     void CheckHighScore(int score);
 
     // Window events.

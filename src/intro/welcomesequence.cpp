@@ -24,6 +24,44 @@ void setFontSize(QTextEdit &textArea, qreal points)
     textArea.setFont(font);
 }
 
+// What the welcome does at each tick of its cycle, one second apart; ticks not listed do nothing.
+enum WelcomeWhat : unsigned
+{
+    Greet = 1,         // centred text in 12 points, and "welcom98.wav"
+    BlinkArrows = 2,   // the arrow buttons green on odd ticks
+    BlinkRepeat = 4,   // the repeat button green on odd ticks
+    EnableButtons = 8, // the presentation's three buttons enabled
+};
+
+struct WelcomeAction
+{
+    qint16 first;
+    qint16 last;
+    unsigned what;
+    QStringView text;
+};
+
+constexpr WelcomeAction WelcomeActions[] = {
+    {0, 0, Greet, u"Bienvenido a \r\n\"Zumbarel\""},
+    {5, 5, 0, u"Ahora te vamos a presentar las letras con las que vas a jugar"},
+    {10, 10, 0, u"Usa las teclas de flechas para avanzar o retroceder"},
+    {11, 16, BlinkArrows, {}},
+    {17, 17, BlinkRepeat, u"Usa la tecla \"Repetir\" para volver a escuchar el sonido"},
+    {18, 22, BlinkRepeat, {}},
+    {23, 23, 0, u"¡Suerte y aprende!"},
+    {24, 24, EnableButtons, u"Visita https://zumbarel.example.org"},
+};
+
+constexpr qint16 LastWelcomeStep = 50;
+
+const WelcomeAction *findWelcomeAction(qint16 tick)
+{
+    for (const WelcomeAction &action : WelcomeActions)
+        if (tick >= action.first && tick <= action.last)
+            return &action;
+    return nullptr;
+}
+
 } // namespace
 
 void Form2::Timer1_Timer()
@@ -32,55 +70,34 @@ void Form2::Timer1_Timer()
     if (WelcomeStep == -1)
         return;
     Ui::Form2 &controls = ui();
-    QTextEdit &text = *controls.RichTextBox1;
-    switch (WelcomeStep) {
-    case 0:
-        centreParagraphs(text);
-        setFontSize(text, 12);
-        SoundName = QStringLiteral("welcom98.wav");
-        SoundPath = PlaySoundFile(SoundName);
-        text.setPlainText(QStringLiteral("Bienvenido a \r\n\"Zumbarel\""));
-        break;
-    case 5:
-        text.setPlainText(QStringLiteral("Ahora te vamos a presentar las letras con las que vas a jugar"));
-        break;
-    case 10:
-        text.setPlainText(QStringLiteral("Usa las teclas de flechas para avanzar o retroceder"));
-        break;
-    case 11:
-    case 12:
-    case 13:
-    case 14:
-    case 15:
-    case 16:
-        runtime::showInPlay(*controls.cmdAvanzar, WelcomeStep % 2 == 1);
-        runtime::showInPlay(*controls.cmdRetroceder, WelcomeStep % 2 == 1);
-        break;
-    case 17:
-        text.setPlainText(QStringLiteral("Usa la tecla \"Repetir\" para volver a escuchar el sonido"));
-        runtime::showInPlay(*controls.cmdRepetir, true);
-        break;
-    case 18:
-    case 19:
-    case 20:
-    case 21:
-    case 22:
-        runtime::showInPlay(*controls.cmdRepetir, WelcomeStep % 2 == 1);
-        break;
-    case 23:
-        text.setPlainText(QStringLiteral("¡Suerte y aprende!"));
-        break;
-    case 24:
-        text.setPlainText(QStringLiteral("Visita https://zumbarel.example.org"));
-        controls.cmdAvanzar->setEnabled(true);
-        controls.cmdRetroceder->setEnabled(true);
-        controls.cmdRepetir->setEnabled(true);
-        break;
-    default:
-        break;
+    if (const WelcomeAction *step = findWelcomeAction(WelcomeStep)) {
+        const bool on = WelcomeStep % 2 == 1;
+        QTextEdit &text = *controls.RichTextBox1;
+        if (step->what & Greet) {
+            centreParagraphs(text);
+            setFontSize(text, 12);
+            SoundName = QStringLiteral("welcom98.wav");
+            // The timer runs whenever the window is loaded, also hidden behind the game: the
+            // greeting is heard only from a window on screen, or it would cut off the game's sounds.
+            if (window()->isVisible())
+                SoundPath = PlaySoundFile(SoundName);
+        }
+        if (!step->text.isEmpty())
+            text.setPlainText(step->text.toString());
+        if (step->what & BlinkArrows) {
+            runtime::showInPlay(*controls.cmdAvanzar, on);
+            runtime::showInPlay(*controls.cmdRetroceder, on);
+        }
+        if (step->what & BlinkRepeat)
+            runtime::showInPlay(*controls.cmdRepetir, on);
+        if (step->what & EnableButtons) {
+            controls.cmdAvanzar->setEnabled(true);
+            controls.cmdRetroceder->setEnabled(true);
+            controls.cmdRepetir->setEnabled(true);
+        }
     }
     // A cycle is 51 ticks; then the greeting comes round again.
-    if (WelcomeStep == 50)
+    if (WelcomeStep == LastWelcomeStep)
         WelcomeStep = 0;
     else
         ++WelcomeStep;

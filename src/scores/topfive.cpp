@@ -1,6 +1,5 @@
 #include "topfive.h"
 
-#include "runtime/textconv.h"
 #include "scoretobeat.h"
 #include "toptenfile.h"
 
@@ -12,5 +11,5 @@ void ShowTopFive(const std::array<QLabel *, 10> &top5)
         top5[k]->setText(TopRows[k].Name);
         top5[k + 5]->setText(TopRows[k].Points);
     }
-    Module1::ScoreToBeat = runtime::text::toDouble(TopRows[4].Points).value_or(0);
+    Module1::ScoreToBeat = TopTenFile::fifthScore(TopRows);
 }

@@ -2,6 +2,7 @@
 
 #include "runtime/recordfile.h"
 #include "runtime/services.h"
+#include "runtime/textconv.h"
 
 #include <QDebug>
 #include <QFile>
@@ -149,6 +150,11 @@ bool write(const Table &table)
         return false;
     }
     return true;
+}
+
+double fifthScore(const Table &table)
+{
+    return runtime::text::toDouble(table[4].Points).value_or(0);
 }
 
 } // namespace TopTenFile

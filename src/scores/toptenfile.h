@@ -23,4 +23,8 @@ Table read();
 // could not be written (logged), and then the file holds the table it held before.
 bool write(const Table &table);
 
+// The score a finished game must beat to enter the table: the fifth record's, 0 where that holds
+// no number.
+double fifthScore(const Table &table);
+
 } // namespace TopTenFile

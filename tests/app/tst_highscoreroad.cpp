@@ -1,5 +1,6 @@
 #include "app/windows.h"
 #include "fakeruntime.h"
+#include "filebytes.h"
 #include "runtime/forms.h"
 #include "scores/scoretobeat.h"
 #include "scores/toptenfile.h"
@@ -64,10 +65,8 @@ private slots:
     void beatingTheTable_nameReachesTheIntroTable()
     {
         FakeRuntime fakes;
-        QFile file(TopTenFile::path());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("ANA       9  BEA       5  CARLOS    3  DANI      2  EVA       1  ");
-        file.close();
+        writeFileBytes(TopTenFile::path(),
+                       "ANA       9  BEA       5  CARLOS    3  DANI      2  EVA       1  ");
 
         Forms::get(FormId::Form2).show();
         QCOMPARE(Module1::ScoreToBeat, 1.0);
@@ -99,6 +98,48 @@ private slots:
         QCOMPARE(Forms::active(), &Forms::get(FormId::Form2));
         QCOMPARE(table(), (QStringList{"ANA 9", "BEA 5", "ZOÉ 3", "CARLOS 3", "DANI 2"}));
         QCOMPARE(Module1::ScoreToBeat, 2.0);
+    }
+
+    // Two games in a row that each reach the top five are each offered a name, the second
+    // measured against the table that the first one's name has changed; both names are kept.
+    void twoQualifyingGamesInARow_bothNamesRecorded()
+    {
+        FakeRuntime fakes;
+        writeTopTen(fakes.folder.path(),
+                    {{"ANA", "50"}, {"BEA", "40"}, {"CARLOS", "30"}, {"DANI", "6"}, {"EVA", "5"}});
+        Forms::get(FormId::Form2).show();
+        click(FormId::Form2, "Command1");
+
+        // Game 1: every draw names E; twelve right answers (Yes to the next level), a wrong one,
+        // and Yes to another game at once.
+        fakes.questions.answers = {runtime::Yes, runtime::Yes};
+        click(FormId::Form1, "Command2");
+        for (int i = 0; i < 12; ++i)
+            click(FormId::Form1, "Command1_0");
+        click(FormId::Form1, "Command1_1");
+        QWidget *first = nameEntryWindow();
+        QVERIFY(first);
+        QCOMPARE(first->findChild<QLabel *>(QStringLiteral("lblpuntos"))->text(),
+                 QStringLiteral("has conseguido 12 puntos"));
+        first->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("uno"));
+        QTest::keyClick(first->findChild<QLineEdit *>(QStringLiteral("Text1")), Qt::Key_Return);
+        QVERIFY(!nameEntryWindow());
+
+        // Game 2, without going back to the introduction window: 8 beats the new fifth, 6.
+        fakes.questions.answers = {runtime::No};
+        click(FormId::Form1, "Command2");
+        for (int i = 0; i < 8; ++i)
+            click(FormId::Form1, "Command1_0");
+        click(FormId::Form1, "Command1_1");
+        QWidget *second = nameEntryWindow();
+        QVERIFY(second);
+        QCOMPARE(second->findChild<QLabel *>(QStringLiteral("lblpuntos"))->text(),
+                 QStringLiteral("has conseguido 8 puntos"));
+        second->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("dos"));
+        QTest::keyClick(second->findChild<QLineEdit *>(QStringLiteral("Text1")), Qt::Key_Return);
+
+        QCOMPARE(table(), (QStringList{"ANA 50", "BEA 40", "CARLOS 30", "UNO 12", "DOS 8"}));
+        QCOMPARE(fakes.questions.unexpected, 0);
     }
 };
 

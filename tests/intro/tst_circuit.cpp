@@ -139,6 +139,24 @@ private slots:
         QCOMPARE(Forms::active(), &game());
     }
 
+    // The introduction window loaded hidden behind the game keeps its welcome going, without a
+    // sound: no greeting cuts off the characters of a game.
+    void aboutOverGame_hiddenIntroStaysQuiet()
+    {
+        FakeRuntime fakes;
+        startAndHandOver(fakes);
+        chooseAbout();
+        intro::click("Command1");
+        fakes.timers.advance(25000);
+        QVERIFY(intro::window().isLoaded() && !intro::window().window()->isVisible());
+        fakes.sound.paths.clear();
+        fakes.timers.advance(120000);
+        QVERIFY2(!fakes.sound.names().contains(QStringLiteral("welcom98.wav")),
+                 qPrintable(fakes.sound.names().join(' ')));
+        // Its steps and texts went on meanwhile.
+        QVERIFY(!intro::text().isEmpty());
+    }
+
     // The exit button ends the program at once, the open about panel included: its closing
     // hand-over never runs, so nothing is loaded again.
     void exit_endsProgram()

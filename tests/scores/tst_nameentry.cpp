@@ -1,4 +1,5 @@
 #include "fakeruntime.h"
+#include "filebytes.h"
 #include "scores/form3.h"
 #include "scores/scoretobeat.h"
 #include "scores/topfive.h"
@@ -40,15 +41,12 @@ protected:
 
 void writeFile(const QByteArray &bytes)
 {
-    QFile file(TopTenFile::path());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    writeFileBytes(TopTenFile::path(), bytes);
 }
 
 QByteArray readFile()
 {
-    QFile file(TopTenFile::path());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return fileBytes(TopTenFile::path());
 }
 
 const QByteArray table = "NADIE     100ABC       90 XYZ       80 NADIE     50 QQ        40 ";

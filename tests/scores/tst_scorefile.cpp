@@ -1,4 +1,5 @@
 #include "fakeruntime.h"
+#include "filebytes.h"
 #include "scores/sorttable.h"
 #include "scores/toptenfile.h"
 
@@ -34,19 +35,6 @@ QString order(const ScoreRows &result)
     for (int k = 1; k <= 6; ++k)
         parts << result[k].Name.trimmed() + QLatin1Char(' ') + result[k].Points.trimmed();
     return parts.join(QStringLiteral(", "));
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 // Every message logged while it lives.
@@ -149,7 +137,7 @@ private slots:
     void write_touchesFirst65BytesOnly()
     {
         FakeRuntime fakes;
-        writeBytes(TopTenFile::path(), QByteArray(65, 'z') + "EXTRA RECORD!");
+        writeFileBytes(TopTenFile::path(), QByteArray(65, 'z') + "EXTRA RECORD!");
         TopTenFile::Table table;
         table[0] = entry(QStringLiteral("ABC"), 120);
         QVERIFY(TopTenFile::write(table));
@@ -198,7 +186,7 @@ private slots:
         FakeRuntime fakes;
         QTemporaryDir elsewhere;
         const QString victim = elsewhere.filePath(QStringLiteral("victim"));
-        writeBytes(victim, "ABC       90 other bytes of the player's");
+        writeFileBytes(victim, "ABC       90 other bytes of the player's");
         QVERIFY(QFile::link(victim, TopTenFile::path()));
         const LoggedMessages log;
         QCOMPARE(TopTenFile::read()[0].pointsValue(), 0);
@@ -221,7 +209,7 @@ private slots:
     void shortWrite_nextReadFindsOldTable()
     {
         FakeRuntime fakes;
-        writeBytes(TopTenFile::path(), "OLD       40 ");
+        writeFileBytes(TopTenFile::path(), "OLD       40 ");
         TopTenFile::Table table;
         table[0] = entry(QStringLiteral("NEW"), 50);
         table[1] = entry(QStringLiteral("OLD"), 40);
@@ -269,7 +257,7 @@ private slots:
             return;
         }
         FakeRuntime fakes;
-        writeBytes(TopTenFile::path(), "ABC       90 ");
+        writeFileBytes(TopTenFile::path(), "ABC       90 ");
         QVERIFY(QFile::setPermissions(TopTenFile::path(), QFile::ReadOwner));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("holds 1 of 5")));
         QCOMPARE(TopTenFile::read()[0].pointsValue(), 90);
@@ -293,7 +281,7 @@ private slots:
             QByteArray bytes(random.bounded(201), Qt::Uninitialized);
             for (char &b : bytes)
                 b = char(random.bounded(256));
-            writeBytes(TopTenFile::path(), bytes);
+            writeFileBytes(TopTenFile::path(), bytes);
             const TopTenFile::Table table = TopTenFile::read();
             for (const ScoreRecord &record : table) {
                 QCOMPARE(record.Name.size(), 10);
