@@ -6,11 +6,13 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-    libpulse-dev libsndfile1-dev libsoxr-dev espeak-ng
+    libpulse-dev libsndfile1-dev libsoxr-dev espeak-ng librsvg2-bin
     fonts-liberation2 fonts-ebgaramond
     qt6-translations-l10n qt6-wayland
 )
-test_packages=(pulseaudio pulseaudio-utils xvfb xauth libxcb-damage0-dev matchbox-window-manager)
+# The desktop's validators, the Debian package's tools and man, for the installed copy's tests.
+test_packages=(pulseaudio pulseaudio-utils xvfb xauth libxcb-damage0-dev matchbox-window-manager
+    desktop-file-utils appstream dpkg-dev man-db)
 
 zumbarel_setup() {
     local preset=$1

@@ -35,6 +35,8 @@ int main(int argc, char *argv[])
     runtime::keepPluginsOutOf(runtime::Services::folder().nativePath());
     const QtMessageHandler defaultHandler = qInstallMessageHandler(startupHandler);
     QApplication app(argc, argv);
+    // The desktop matches the windows to zumbarel.desktop, its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zumbarel"));
     qInstallMessageHandler(defaultHandler);
     for (const auto &[type, message] : std::as_const(heldMessages))
         defaultHandler(type, QMessageLogContext(), message);

@@ -173,6 +173,22 @@ private slots:
         QCOMPARE(log.messages(), QStringList());
     }
 
+    // A high score recorded with an installed copy's program folder lands in the user's data
+    // folder, and the install tree is left as installed.
+    void installedCopy_scoreLandsInDataFolder()
+    {
+        FakeRuntime fakes;
+        QTemporaryDir user;
+        const EnvironmentVariable data("XDG_DATA_HOME", QFile::encodeName(user.path()));
+        const QByteArray installed = INSTALLED_ROOT "/lib/zumbarel";
+        QVERIFY(QFileInfo::exists(QFile::decodeName(installed) + QStringLiteral("/brunza.wav")));
+        fakes.folder.scores = scoresFolderFor(installed);
+        QVERIFY(TopTenFile::write(tableWithNewLeader()));
+        QCOMPARE(bytesOf(user.filePath(QStringLiteral("zumbarel/topten.txt"))).left(13),
+                 QByteArray("NEW       99 "));
+        QVERIFY(!QFileInfo::exists(QFile::decodeName(installed) + QStringLiteral("/topten.txt")));
+    }
+
     // A data folder that cannot be made never stops the program: the shipped table is shown,
     // the entry is not saved, and the cause is said once.
     void dataFolderCannotBeMade_goesOn_saysOnce()

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Checks an installed tree (prefix /usr under DESTDIR $1): every file a desktop and a player
+# need, in its place, valid for the desktop's own tools.
+set -euo pipefail
+root=$1/usr
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+[ -x "$root/lib/zumbarel/zumbarel" ] || fail "no executable in lib/zumbarel"
+sounds=$(find "$root/lib/zumbarel" -maxdepth 1 -name '*.wav' | wc -l)
+[ "$sounds" -eq 46 ] || fail "$sounds sounds beside the executable, not 46"
+[ -L "$root/games/zumbarel" ] || fail "games/zumbarel is not a symbolic link"
+[ "$(readlink -f "$root/games/zumbarel")" = "$(readlink -f "$root/lib/zumbarel/zumbarel")" ] ||
+    fail "games/zumbarel does not lead to the executable"
+
+desktop=$root/share/applications/zumbarel.desktop
+desktop-file-validate "$desktop" || fail "desktop-file-validate"
+grep -qx 'Categories=Game;Education;' "$desktop" || fail "categories"
+grep -q '^Comment\[es\]=' "$desktop" || fail "no Spanish comment"
+grep -qx 'Icon=zumbarel' "$desktop" || fail "icon name"
+# The program reports this id to the desktop, which finds the menu entry by it.
+grep -q 'setDesktopFileName(QStringLiteral("zumbarel"))' "$2/src/app/main.cpp" ||
+    fail "the program does not report the desktop file's name"
+
+metainfo=$(find "$root/share/metainfo" -name '*.metainfo.xml')
+[ "$(echo "$metainfo" | wc -l)" -eq 1 ] || fail "not one metainfo file"
+appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate"
+grep -q "<release version=\"$3\"" "$metainfo" || fail "no release $3"
+grep -q '<p xml:lang="es">' "$metainfo" || fail "no Spanish description"
+grep -q '<launchable type="desktop-id">zumbarel.desktop</launchable>' "$metainfo" || fail "launchable"
+
+[ -s "$root/share/icons/hicolor/scalable/apps/zumbarel.svg" ] || fail "no scalable icon"
+for size in 16 32 48 64 128 256; do
+    png=$root/share/icons/hicolor/${size}x${size}/apps/zumbarel.png
+    [ -s "$png" ] || fail "no $size px icon"
+    # Width and height, big-endian, at bytes 16 and 20 of a PNG's header.
+    read -r w h < <(od -An -tu1 -j16 -N8 "$png" | awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
+    [ "$w" -eq "$size" ] && [ "$h" -eq "$size" ] || fail "the $size px icon is ${w}x${h}"
+done
+
+man=$root/share/man/man6/zumbarel.6.gz
+[ -s "$man" ] || fail "no man page"
+warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$man" 2>&1 >/dev/null || true)
+[ -z "$warnings" ] || fail "man page: $warnings"
+echo "installed tree complete"
