@@ -42,8 +42,12 @@ void Form2::createControls(QWidget &window)
     Ui::Form2 &controls = ui();
     // A grey panel on the navy window: the panel keeps the desktop's button face.
     runtime::fillWithButtonFace(*controls.Frame1);
-    top5 = {controls.top5_0, controls.top5_1, controls.top5_2, controls.top5_3, controls.top5_4,
-            controls.top5_5, controls.top5_6, controls.top5_7, controls.top5_8, controls.top5_9};
+    // The control array top5(0) to top5(9), by the names the layout gives it. Labels, not
+    // buttons: nothing here for a button group to do.
+    for (std::size_t i = 0; i < top5.size(); ++i) {
+        top5[i] = window.findChild<QLabel *>(QStringLiteral("top5_%1").arg(i));
+        Q_ASSERT_X(top5[i], "Form2", "a label of the table is missing from the layout");
+    }
 
     m_timer1 = addTimer(1000, true);
     connect(m_timer1, &runtime::Timer::tick, this, &Form2::Timer1_Timer);

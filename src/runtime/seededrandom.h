@@ -2,12 +2,12 @@
 
 #include "services.h"
 
-#include <cstdint>
+#include <QRandomGenerator>
 
 namespace runtime {
 
 // The program reseeds from the time of day before every draw, so seeds a fraction of a second
-// apart must still give unrelated draws: the seed's bits go through a full-avalanche mix.
+// apart must still give unrelated draws: Qt's generator, seeded with all the seed's bits, does.
 class SeededRandom final : public RandomSource
 {
 public:
@@ -15,7 +15,7 @@ public:
     double draw() override;
 
 private:
-    std::uint64_t m_state = 0x853c49e6748fea9bULL;
+    QRandomGenerator m_generator;
 };
 
 } // namespace runtime

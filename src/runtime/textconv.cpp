@@ -2,18 +2,12 @@
 
 #include <QLocale>
 #include <QRegularExpression>
-#include <array>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace runtime::text {
 
 namespace {
-
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F; 0 marks the five unassigned bytes.
-constexpr std::array<char16_t, 32> cp1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
 
 // A plain decimal number: an optional sign, digits, and for a double an optional fraction,
 // with spaces around it. Exponents, "nan" and "inf" are not numbers to a score field.
@@ -66,32 +60,27 @@ QString fixedLength(const QString &text, int length)
 
 QByteArray toCp1252(const QString &text)
 {
+    // Qt's codec (ICU) maps all 256 bytes both ways, the five that the code page leaves
+    // unassigned included (to and from U+0081, U+008D, U+008F, U+0090, U+009D), so stored bytes
+    // come back unchanged. It marks what the code page cannot hold with 0x1A, which the file
+    // has always held as '?'.
+    QStringEncoder encoder("windows-1252");
+    Q_ASSERT_X(encoder.isValid(), "toCp1252", "Qt lacks its ICU codecs");
     QByteArray bytes;
     bytes.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            bytes.append(static_cast<char>(u));
-            continue;
-        }
-        const auto *hit = std::find(cp1252High.begin(), cp1252High.end(), u);
-        bytes.append(u != 0 && hit != cp1252High.end() ? static_cast<char>(0x80 + (hit - cp1252High.begin()))
-                                                       : '?');
+    for (const char32_t c : text.toUcs4()) {
+        const QByteArray one = encoder.encode(QString::fromUcs4(&c, 1));
+        const bool held = one.size() == 1 && (one.front() != '\x1A' || c == U'\x1A');
+        bytes += held ? one : QByteArrayLiteral("?");
     }
     return bytes;
 }
 
 QString fromCp1252(const QByteArray &bytes)
 {
-    QString text;
-    text.reserve(bytes.size());
-    for (const char b : bytes) {
-        const auto u = static_cast<unsigned char>(b);
-        const char16_t high = (u >= 0x80 && u < 0xA0) ? cp1252High[u - 0x80] : 0;
-        // The unassigned bytes pass through unchanged, as the system's own conversion does.
-        text.append(QChar(high != 0 ? high : char16_t(u)));
-    }
-    return text;
+    QStringDecoder decoder("windows-1252");
+    Q_ASSERT_X(decoder.isValid(), "fromCp1252", "Qt lacks its ICU codecs");
+    return decoder.decode(bytes);
 }
 
 } // namespace runtime::text

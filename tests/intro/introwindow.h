@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runtime/forms.h"
+#include "windowcontrols.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,9 +19,7 @@ inline runtime::Form &window()
 
 template <class T = QWidget> T *control(const char *name)
 {
-    T *found = window().window()->findChild<T *>(QLatin1String(name));
-    Q_ASSERT_X(found, "intro::control", name);
-    return found;
+    return ::control<T>(window(), name);
 }
 
 inline void click(const char *button)

@@ -58,6 +58,21 @@ private slots:
         QCOMPARE(text::fromCp1252(bytes), name);
         QCOMPARE(text::toCp1252(QStringLiteral("Ж")), QByteArray("?"));
     }
+
+    // Every byte a file may hold comes back as it was, the five the code page leaves unassigned
+    // included; what it cannot hold (outside the basic plane too) is '?', and 0x1A stays itself.
+    void cp1252_everyByteKept_unheldBecomesQuestionMark()
+    {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        const QString decoded = text::fromCp1252(all);
+        QCOMPARE(decoded.size(), 256);
+        QCOMPARE(text::toCp1252(decoded), all);
+        for (const char b : {'\x81', '\x8D', '\x8F', '\x90', '\x9D'})
+            QCOMPARE(text::toCp1252(text::fromCp1252(QByteArray(1, b))), QByteArray(1, b));
+        QCOMPARE(text::toCp1252(QStringLiteral("A\u0416B\U0001F600C\u001A")), QByteArray("A?B?C\x1A"));
+    }
 };
 
 QTEST_APPLESS_MAIN(TestTextConv)

@@ -155,6 +155,21 @@ private slots:
                                         "A      999NADIE     100ABC       90 XYZ       80 NADIE     50 "));
     }
 
+    // Another player's name stored with the five bytes the code page leaves unassigned keeps them
+    // when a new name is written; a typed character the code page cannot hold is stored as '?'.
+    void enter_keepsOtherRecordsBytes_unheldTypedBecomesQuestionMark()
+    {
+        FakeRuntime fakes;
+        const QByteArray odd("J\x81\x8D\x8F\x90\x9D"
+                             "SE  90 ");
+        writeFile("NADIE     100" + odd + "XYZ       80 NADIE     50 QQ        40 ");
+        Form3 &window = openNameEntry(60);
+        QLineEdit *box = nameBox(window);
+        box->setText(QStringLiteral("ЖAN"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(readFile(), "NADIE     100" + odd + "XYZ       80 ?AN       60 NADIE     50 ");
+    }
+
     // Only the release of Enter acts: other keys, a press alone or a held key's repeats write nothing.
     void onlyEnterReleaseActs()
     {
