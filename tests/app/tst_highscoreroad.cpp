@@ -4,6 +4,7 @@
 #include "runtime/forms.h"
 #include "scores/scoretobeat.h"
 #include "scores/toptenfile.h"
+#include "windowcontrols.h"
 
 #include <QApplication>
 #include <QFile>
@@ -19,7 +20,7 @@ namespace {
 
 template <class T> T *control(FormId id, const char *name)
 {
-    return Forms::get(id).window()->findChild<T *>(QLatin1String(name));
+    return control<T>(Forms::get(id), name);
 }
 
 void click(FormId id, const char *name)
