@@ -19,9 +19,11 @@ zumbarel_setup() {
     local wanted=("${packages[@]}")
     [ "$preset" = testing ] && wanted+=("${test_packages[@]}")
 
-    local missing=()
+    # One query for all of them: this runs at every start of the game.
+    local installed missing=()
+    installed=$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "${wanted[@]}" 2>/dev/null || true)
     for p in "${wanted[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+        grep -q "^$p ii" <<<"$installed" || missing+=("$p")
     done
     if [ ${#missing[@]} -gt 0 ]; then
         if [ "$(id -u)" -eq 0 ]; then
@@ -39,6 +41,16 @@ zumbarel_setup() {
     local top
     top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
     cd "$top"
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j "$(nproc)"
+    local build=build/$preset
+    # Configured once: afterwards the build tool sees changed CMake files and configures again
+    # by itself. Only a change of the presets calls for it here.
+    if [ ! -f "$build/build.ninja" ] || [ CMakePresets.json -nt "$build/build.ninja" ]; then
+        cmake --preset "$preset" >/dev/null
+    fi
+    if [ -w "$build" ]; then
+        cmake --build --preset "$preset" -j "$(nproc)"
+    else
+        # A read-only checkout: what was built there is what there is.
+        echo "The build folder $top/$build is read-only; using it as it was built." >&2
+    fi
 }
