@@ -1,19 +1,21 @@
 // Start-up speed as the player sees it: from process start to the first pixels of the program's
-// first window at the X server, against a bare Qt window of the same kind (bench_barewindow)
-// launched in turns with it in the same run. It measures and never fails on a figure.
+// first window at the X server, against two references launched in turns with it in the same
+// run: a bare Qt window of the splash's kind (bench_barewindow), and the same window with one line
+// of text. It measures and never fails on a figure.
 //
 // Method: this driver is an X client of its own. It gives every window created at the top of the
 // display a Damage object as the server announces it, before the window can be mapped or drawn
 // in; the first damage the server reports on a window whose _NET_WM_PID is the launched process
-// is the moment that process's first frame reached the server. After a warm-up the launches
-// alternate (reference, program, program, reference, ...), so both meet the same load on the
-// machine; the figures are medians and 95th percentiles. The peak resident memory (VmHWM) is
-// read half a second after the first pixels, when the splash's start-up work is done. A private
-// PulseAudio server with a null sink stands in for the desktop's, so the program connects and
-// plays its start-up sound as on a player's machine.
+// is the moment that process's first frame reached the server. After a warm-up the launches take
+// turns, each run starting one further along, so that all meet the same load on the machine; the
+// figures are medians and 95th percentiles. The peak resident memory (VmHWM) is read half a
+// second after the first pixels, when the splash's start-up work is done. A private PulseAudio
+// server with a null sink stands in for the desktop's, so the program connects and plays its
+// start-up sound as on a player's machine. --program (repeatable) launches other builds instead
+// of the one beside the driver, to compare them in one run.
 //
-//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bin/bench_startup
-//       [--runs N] [--warmup N] [--wm "matchbox-window-manager -use_titlebar no"] [--verbose]
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bin/bench_startup [--runs N] [--warmup N]
+//       [--wm "matchbox-window-manager -use_titlebar no"] [--program PATH]... [--verbose]
 #include "pulsetestserver.h"
 
 #include <QCoreApplication>
@@ -224,11 +226,11 @@ struct Launch
     double peakMiB = -1;
 };
 
-Launch launch(ServerWatch &server, const QByteArray &program, bool verbose)
+Launch launch(ServerWatch &server, const QList<QByteArray> &command, bool verbose)
 {
     server.watch(0, monotonicNs()); // what the last launch left behind
     const qint64 started = monotonicNs();
-    const pid_t pid = spawn({program}, !verbose);
+    const pid_t pid = spawn(command, !verbose);
     if (pid < 0)
         return {};
     Launch result;
@@ -246,11 +248,19 @@ Launch launch(ServerWatch &server, const QByteArray &program, bool verbose)
 
 struct Series
 {
-    const char *name;
-    QByteArray program;
+    QByteArray name;
+    QList<QByteArray> command;
     std::vector<double> ms;
     std::vector<double> peakMiB;
 };
+
+void printRatio(const Series &program, const Series &reference)
+{
+    std::printf("  %s / %s: median %.2fx, p95 %.2fx, peak memory %.2fx\n", program.name.constData(),
+                reference.name.constData(), percentile(program.ms, 0.5) / percentile(reference.ms, 0.5),
+                percentile(program.ms, 0.95) / percentile(reference.ms, 0.95),
+                percentile(program.peakMiB, 0.5) / percentile(reference.peakMiB, 0.5));
+}
 
 } // namespace
 
@@ -260,6 +270,7 @@ int main(int argc, char *argv[])
     int runs = 20;
     int warmup = 3;
     QByteArray wmCommand;
+    QList<QByteArray> programs;
     bool verbose = false;
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
@@ -271,10 +282,14 @@ int main(int argc, char *argv[])
             warmup = std::max(0, args[++i].toInt());
         else if (arg == QLatin1String("--wm") && hasValue)
             wmCommand = args[++i].toLocal8Bit();
+        else if (arg == QLatin1String("--program") && hasValue)
+            programs.append(QFile::encodeName(args[++i]));
         else if (arg == QLatin1String("--verbose"))
             verbose = true;
         else {
-            std::fprintf(stderr, "usage: %s [--runs N] [--warmup N] [--wm COMMAND] [--verbose]\n", argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--runs N] [--warmup N] [--wm COMMAND] [--program PATH]... [--verbose]\n",
+                         argv[0]);
             return 2;
         }
     }
@@ -306,25 +321,30 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "no sound server for the program (%s); measuring without one\n",
                      qPrintable(sound.log().trimmed()));
 
+    // The two references: the bare window, and the same with one line of text, the least a
+    // window with a caption pays (the font set-up, which a window without text never does).
     const QByteArray folder = QFile::encodeName(QCoreApplication::applicationDirPath());
-    Series reference{"bare Qt window", folder + "/bench_barewindow", {}, {}};
-    Series product{"zumbarel", folder + "/zumbarel", {}, {}};
+    std::vector<Series> series{{"bare window", {folder + "/bench_barewindow"}, {}, {}},
+                               {"captioned", {folder + "/bench_barewindow", "--caption"}, {}, {}}};
+    if (programs.isEmpty())
+        programs.append(folder + "/zumbarel");
+    for (const QByteArray &program : std::as_const(programs))
+        series.push_back({program.mid(program.lastIndexOf('/') + 1), {program}, {}, {}});
     const QByteArray loadBefore = loadAverage();
 
     for (int i = 0; i < warmup; ++i)
-        for (Series *series : {&reference, &product})
-            if (launch(server, series->program, verbose).ms < 0)
+        for (Series &one : series)
+            if (launch(server, one.command, verbose).ms < 0)
                 return 1;
     for (int i = 0; i < runs; ++i) {
-        // Turns: A B, B A, A B, ... so that neither always follows the other.
-        Series *first = i % 2 == 0 ? &reference : &product;
-        Series *second = i % 2 == 0 ? &product : &reference;
-        for (Series *series : {first, second}) {
-            const Launch result = launch(server, series->program, verbose);
+        // In turns, each run starting one further along, so that none always follows another.
+        for (std::size_t k = 0; k < series.size(); ++k) {
+            Series &one = series[(std::size_t(i) + k) % series.size()];
+            const Launch result = launch(server, one.command, verbose);
             if (result.ms < 0)
                 return 1;
-            series->ms.push_back(result.ms);
-            series->peakMiB.push_back(result.peakMiB);
+            one.ms.push_back(result.ms);
+            one.peakMiB.push_back(result.peakMiB);
         }
     }
     if (wm > 0)
@@ -337,15 +357,15 @@ int main(int argc, char *argv[])
                 wmName.isEmpty() ? "none" : wmName.constData(),
                 hasSound ? "private PulseAudio (null sink)" : "none", loadBefore.constData(),
                 loadAverage().constData());
-    std::printf("  %-16s %10s %10s %10s %10s %14s\n", "", "median", "p95", "min", "max", "peak memory");
-    for (const Series *series : {&reference, &product})
-        std::printf("  %-16s %7.1f ms %7.1f ms %7.1f ms %7.1f ms %10.1f MiB\n", series->name,
-                    percentile(series->ms, 0.5), percentile(series->ms, 0.95), percentile(series->ms, 0),
-                    percentile(series->ms, 1), percentile(series->peakMiB, 0.5));
-    std::printf("  %-16s %10.2fx %9.2fx %21s %13.2fx\n", "ratio",
-                percentile(product.ms, 0.5) / percentile(reference.ms, 0.5),
-                percentile(product.ms, 0.95) / percentile(reference.ms, 0.95), "",
-                percentile(product.peakMiB, 0.5) / percentile(reference.peakMiB, 0.5));
+    std::printf("  %-20s %10s %10s %10s %10s %14s\n", "", "median", "p95", "min", "max", "peak memory");
+    for (const Series &one : series)
+        std::printf("  %-20s %7.1f ms %7.1f ms %7.1f ms %7.1f ms %10.1f MiB\n", one.name.constData(),
+                    percentile(one.ms, 0.5), percentile(one.ms, 0.95), percentile(one.ms, 0),
+                    percentile(one.ms, 1), percentile(one.peakMiB, 0.5));
+    for (std::size_t k = 2; k < series.size(); ++k) {
+        printRatio(series[k], series[0]);
+        printRatio(series[k], series[1]);
+    }
     std::printf("  (peak memory: median VmHWM half a second after the first pixels)\n");
     return 0;
 }
