@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+    qt6-base-dev qt6-base-dev-tools
     libpulse-dev libsndfile1-dev libsoxr-dev espeak-ng librsvg2-bin
     fonts-liberation2 fonts-ebgaramond
     qt6-translations-l10n qt6-wayland
