@@ -38,8 +38,8 @@ constexpr auto GapFrames = int64_t(morse::CharacterGapMs * Rate / 1000.0);
 constexpr int64_t CutMargin = 8 * Rate / 1000;
 // Sent ahead of the server: enough to ride out a busy machine, little enough that a cut (or a
 // failed play, which writes silence) rewrites little.
-constexpr int64_t AheadFrames = Rate / 20;
-constexpr auto TopUpEvery = 10ms;
+constexpr int64_t AheadFrames = Rate / 10;
+constexpr auto TopUpEvery = 20ms;
 // A sample this quiet or quieter is silence to a listener.
 constexpr float Quiet = 1.0f / 1024.0f;
 
@@ -56,6 +56,22 @@ constexpr auto HeardFor = 100ms;
 // After this long with nothing to play the stream is corked, so the server and the device may
 // sleep; the next sound uncorks it in the same breath as it is written.
 constexpr auto SleepAfter = 1s;
+
+// Awake, a few milliseconds of sink latency, so that a sound starts at once and a cut is heard
+// soon. A one-frame prebuf makes a stream that has played out wait in underrun: the first data
+// written ends it and the server rewinds its mix to play that data at once. Asleep, seconds: the
+// server counts a stream's latency even while it is corked, and a short one keeps the sink
+// waking hundreds of times a second.
+pa_buffer_attr bufferAttr(bool awake)
+{
+    pa_buffer_attr attr{};
+    attr.maxlength = uint32_t(-1);
+    attr.tlength = uint32_t(pa_usec_to_bytes((awake ? 8 : 2000) * PA_USEC_PER_MSEC, &Format));
+    attr.prebuf = FrameBytes;
+    attr.minreq = uint32_t(pa_usec_to_bytes((awake ? 2 : 500) * PA_USEC_PER_MSEC, &Format));
+    attr.fragsize = uint32_t(-1);
+    return attr;
+}
 
 int64_t framesIn(SteadyClock::duration duration)
 {
@@ -353,7 +369,7 @@ void PulsePlayer::Impl::onContextState(pa_context *context, void *self)
 
 // PipeWire's PulseAudio server does not take back data it has queued as PulseAudio does: data
 // written over the queue can arrive after its reader has passed and leave a hole. There a cut
-// fades the old sound out where the queue ends, which the short queue keeps close.
+// fades the old sound out where the queue ends, at most AheadFrames after the call.
 void PulsePlayer::Impl::onServerInfo(pa_context *context, const pa_server_info *info, void *self)
 {
     auto *impl = static_cast<Impl *>(self);
@@ -374,16 +390,8 @@ void PulsePlayer::Impl::openStream()
     pa_stream_set_state_callback(m_stream, &Impl::onStreamState, this);
     pa_stream_set_write_callback(m_stream, &Impl::onWritable, this);
 
-    // A few milliseconds of sink latency, so that a sound starts at once and a cut is heard soon.
-    // A one-frame prebuf makes a stream that has played out wait in underrun: the first data
-    // written ends it and the server rewinds its mix to play that data at once. The stream starts
-    // corked: nothing plays yet, and the server need not wake for it.
-    pa_buffer_attr attr{};
-    attr.maxlength = uint32_t(-1);
-    attr.tlength = uint32_t(pa_usec_to_bytes(8 * PA_USEC_PER_MSEC, &Format));
-    attr.prebuf = FrameBytes;
-    attr.minreq = uint32_t(pa_usec_to_bytes(2 * PA_USEC_PER_MSEC, &Format));
-    attr.fragsize = uint32_t(-1);
+    // The stream starts asleep: nothing plays yet, and the server need not wake for it.
+    const pa_buffer_attr attr = bufferAttr(false);
     const auto flags =
         pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_UNMUTED | PA_STREAM_START_CORKED);
     m_corked = true;
@@ -530,15 +538,6 @@ void PulsePlayer::Impl::cutAt(std::optional<int64_t> readIndex, std::optional<in
     if (!next.sound && !from)
         return; // a failed play with nothing left to cut: silence is what there is already
 
-    if (m_corked) {
-        pa_operation *uncork = pa_stream_cork(m_stream, 0, nullptr, nullptr);
-        if (!uncork) {
-            lose(pa_context_errno(m_context));
-            return;
-        }
-        pa_operation_unref(uncork);
-        m_corked = false;
-    }
     // When the new feed's first frame will be heard: after what stays queued before it.
     if (from && m_appendCuts)
         next.start = std::max(SteadyClock::now(), m_feed->start + durationOf(m_sentAtRequest));
@@ -558,6 +557,21 @@ void PulsePlayer::Impl::cutAt(std::optional<int64_t> readIndex, std::optional<in
                        : write(chunk.data(), int64_t(chunk.size()), PA_SEEK_ABSOLUTE, *from * FrameBytes);
     if (!written)
         return;
+    if (m_corked) {
+        // After the sound, so that it is there when the stream wakes; the server takes these in order.
+        const pa_buffer_attr awake = bufferAttr(true);
+        pa_operation *latency = pa_stream_set_buffer_attr(m_stream, &awake, nullptr, nullptr);
+        pa_operation *uncork = latency ? pa_stream_cork(m_stream, 0, nullptr, nullptr) : nullptr;
+        if (!uncork) {
+            if (latency)
+                pa_operation_unref(latency);
+            lose(pa_context_errno(m_context));
+            return;
+        }
+        pa_operation_unref(latency);
+        pa_operation_unref(uncork);
+        m_corked = false;
+    }
     m_feed->sent = int64_t(chunk.size());
     schedule();
 }
@@ -623,9 +637,12 @@ void PulsePlayer::Impl::schedule()
             delay =
                 pa_usec_t(std::chrono::duration_cast<std::chrono::microseconds>(sleep - now).count()) + 1000;
         } else if (!m_cutSince && !m_next) {
-            pa_operation *cork = pa_stream_cork(m_stream, 1, nullptr, nullptr);
-            if (cork)
-                pa_operation_unref(cork);
+            const pa_buffer_attr asleep = bufferAttr(false);
+            for (pa_operation *operation : {pa_stream_cork(m_stream, 1, nullptr, nullptr),
+                                            pa_stream_set_buffer_attr(m_stream, &asleep, nullptr, nullptr)}) {
+                if (operation)
+                    pa_operation_unref(operation);
+            }
             m_corked = true;
             return;
         }
