@@ -27,8 +27,9 @@ constexpr qint64 CallBoundNs = 50'000'000;
 // When a sound starts in an idle stream, the sink rewinds and mixes it again from the present
 // moment; the monitor has already sent what it first mixed there and leaves out what it mixed
 // again. So the first block of the sink may be missing from the recording, though not from the
-// sink's output: about 1 ms here from a stream that has just played out, 4 ms from a corked one.
-constexpr qsizetype MonitorBlind = 5 * Ms;
+// sink's output: about 1 ms here from a stream that has just played out, up to one of the
+// recorder's 10 ms blocks from a stream that was asleep.
+constexpr qsizetype MonitorBlind = 12 * Ms;
 
 // Below this a sample is silence to a listener.
 constexpr float Quiet = 1.0f / 1024.0f;
