@@ -1,3 +1,5 @@
+#include "filebytes.h"
+#include "filesizelimit.h"
 #include "runtime/recordfile.h"
 
 #include <QElapsedTimer>
@@ -10,47 +12,6 @@
 #include <unistd.h>
 
 using runtime::RecordFile;
-
-namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-// Files may grow to limit bytes while it lives: the kernel then cuts a write short at the limit
-// and refuses the rest, as a full disk does.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old = {};
-    void (*m_oldHandler)(int) = nullptr;
-};
-
-} // namespace
 
 class TestRecordFile : public QObject
 {
@@ -76,7 +37,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("records.dat"));
-        put(path, QByteArray(3 * 4, 'x') + "TAIL");
+        writeFileBytes(path, QByteArray(3 * 4, 'x') + "TAIL");
 
         RecordFile file(QFile::encodeName(path), 4);
         QVERIFY(file.open());
@@ -86,7 +47,7 @@ private slots:
         QCOMPARE(file.read(5), std::nullopt);
         QVERIFY(!file.write(1, "abc"));
         file.close();
-        QCOMPARE(bytesOf(path), QByteArray("xxxxbbbbccccTAIL"));
+        QCOMPARE(fileBytes(path), QByteArray("xxxxbbbbccccTAIL"));
     }
 
     // ---- what may stand at the path ----
@@ -96,14 +57,14 @@ private slots:
     {
         QTemporaryDir dir;
         const QString victim = dir.filePath(QStringLiteral("victim"));
-        put(victim, "precious bytes");
+        writeFileBytes(victim, "precious bytes");
         const QString link = dir.filePath(QStringLiteral("records.dat"));
         QVERIFY(QFile::link(victim, link));
         RecordFile linked(QFile::encodeName(link), 4);
         QVERIFY(!linked.open());
         QVERIFY(!linked.write(1, "abcd"));
         QVERIFY(linked.errorString().contains(QLatin1String("symbolic link")));
-        QCOMPARE(bytesOf(victim), QByteArray("precious bytes"));
+        QCOMPARE(fileBytes(victim), QByteArray("precious bytes"));
 
         const QString nowhere = dir.filePath(QStringLiteral("not-yet"));
         const QString dangling = dir.filePath(QStringLiteral("dangling.dat"));
@@ -139,7 +100,7 @@ private slots:
             QSKIP("file permissions do not bind the superuser");
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("records.dat"));
-        put(path, "abcd");
+        writeFileBytes(path, "abcd");
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
         RecordFile file(QFile::encodeName(path), 4);
         QVERIFY(file.open());
@@ -156,7 +117,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("records.dat"));
-        put(path, "OLD1");
+        writeFileBytes(path, "OLD1");
         RecordFile file(QFile::encodeName(path), 4);
         QVERIFY(file.open());
         {
@@ -165,16 +126,16 @@ private slots:
         }
         QCOMPARE(file.errorString(), QString::fromLocal8Bit(strerror(EFBIG)));
         file.close();
-        QCOMPARE(bytesOf(path), QByteArray("OLD1"));
+        QCOMPARE(fileBytes(path), QByteArray("OLD1"));
 
         // In place over old records it needs no room, and goes through.
-        put(path, QByteArray(16, 'o'));
+        writeFileBytes(path, QByteArray(16, 'o'));
         QVERIFY(file.open());
         {
             const FileSizeLimit limit(16);
             QVERIFY(file.write(1, "new1new2new3new4"));
         }
-        QCOMPARE(bytesOf(path), QByteArray("new1new2new3new4"));
+        QCOMPARE(fileBytes(path), QByteArray("new1new2new3new4"));
     }
 };
 

@@ -1,5 +1,7 @@
 #include "fakeruntime.h"
 #include "filebytes.h"
+#include "filesizelimit.h"
+#include "loggedmessages.h"
 #include "scores/sorttable.h"
 #include "scores/toptenfile.h"
 
@@ -36,27 +38,6 @@ QString order(const ScoreRows &result)
         parts << result[k].Name.trimmed() + QLatin1Char(' ') + result[k].Points.trimmed();
     return parts.join(QStringLiteral(", "));
 }
-
-// Every message logged while it lives.
-class LoggedMessages
-{
-public:
-    LoggedMessages() { m_previous = qInstallMessageHandler(&LoggedMessages::take); }
-    ~LoggedMessages()
-    {
-        qInstallMessageHandler(m_previous);
-        messages().clear();
-    }
-    static QStringList &messages()
-    {
-        static QStringList list;
-        return list;
-    }
-
-private:
-    static void take(QtMsgType, const QMessageLogContext &, const QString &message) { messages() << message; }
-    QtMessageHandler m_previous = nullptr;
-};
 
 } // namespace
 
@@ -214,15 +195,11 @@ private slots:
         table[0] = entry(QStringLiteral("NEW"), 50);
         table[1] = entry(QStringLiteral("OLD"), 40);
         const LoggedMessages log;
-        rlimit old = {};
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        rlimit lowered = old;
-        lowered.rlim_cur = 30;
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-        const bool written = TopTenFile::write(table);
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
+        bool written = true;
+        {
+            const FileSizeLimit limit(30);
+            written = TopTenFile::write(table);
+        }
         QVERIFY(!written);
         QCOMPARE(log.messages().size(), 1);
         QVERIFY(log.messages()[0].contains(QString::fromLocal8Bit(strerror(EFBIG))));

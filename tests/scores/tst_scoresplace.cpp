@@ -1,4 +1,6 @@
 #include "fakeruntime.h"
+#include "filebytes.h"
+#include "loggedmessages.h"
 #include "plainuser.h"
 #include "runtime/systemservices.h"
 #include "scores/toptenfile.h"
@@ -11,19 +13,6 @@
 using runtime::scoresFolderFor;
 
 namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // The folder read-only while it lives, as an installed program's is.
 class ReadOnlyFolder
@@ -54,27 +43,6 @@ private:
     const char *m_name;
     bool m_wasSet;
     QByteArray m_old;
-};
-
-// Every message logged while it lives.
-class LoggedMessages
-{
-public:
-    LoggedMessages() { m_previous = qInstallMessageHandler(&LoggedMessages::take); }
-    ~LoggedMessages()
-    {
-        qInstallMessageHandler(m_previous);
-        messages().clear();
-    }
-    static QStringList &messages()
-    {
-        static QStringList list;
-        return list;
-    }
-
-private:
-    static void take(QtMsgType, const QMessageLogContext &, const QString &message) { messages() << message; }
-    QtMessageHandler m_previous = nullptr;
 };
 
 const QByteArray seedTable = "ANA       50 BEA       40 CRIS      30 DANI      6  EVA       5  ";
@@ -138,18 +106,18 @@ private slots:
         FakeRuntime fakes;
         QTemporaryDir user;
         const EnvironmentVariable data("XDG_DATA_HOME", QFile::encodeName(user.path()) + "/data");
-        put(fakes.folder.dir.filePath(QStringLiteral("topten.txt")), seedTable + "tail");
+        writeFileBytes(fakes.folder.dir.filePath(QStringLiteral("topten.txt")), seedTable + "tail");
         const ReadOnlyFolder readOnly(fakes.folder.path());
         fakes.folder.scores = scoresFolderFor(fakes.folder.nativePath());
         const LoggedMessages log;
 
         QCOMPARE(TopTenFile::read()[3].pointsValue(), 6);
         QCOMPARE(TopTenFile::path(), user.path() + QStringLiteral("/data/zumbarel/topten.txt"));
-        QCOMPARE(bytesOf(TopTenFile::path()), seedTable);
+        QCOMPARE(fileBytes(TopTenFile::path()), seedTable);
         QVERIFY(TopTenFile::write(tableWithNewLeader()));
-        QCOMPARE(bytesOf(TopTenFile::path()).left(13), QByteArray("NEW       99 "));
+        QCOMPARE(fileBytes(TopTenFile::path()).left(13), QByteArray("NEW       99 "));
         QCOMPARE(TopTenFile::read()[0].pointsValue(), 99);
-        QCOMPARE(bytesOf(fakes.folder.dir.filePath(QStringLiteral("topten.txt"))), seedTable + "tail");
+        QCOMPARE(fileBytes(fakes.folder.dir.filePath(QStringLiteral("topten.txt"))), seedTable + "tail");
         QCOMPARE(QFileInfo(user.path() + QStringLiteral("/data")).permissions() & QFile::ReadOther,
                  QFile::Permissions());
         QCOMPARE(log.messages(), QStringList());
@@ -168,7 +136,7 @@ private slots:
 
         QCOMPARE(TopTenFile::read()[0].Name, QString(10, QLatin1Char(' ')));
         QVERIFY(TopTenFile::write(tableWithNewLeader()));
-        QCOMPARE(bytesOf(user.filePath(QStringLiteral("zumbarel/topten.txt"))).size(), 65);
+        QCOMPARE(fileBytes(user.filePath(QStringLiteral("zumbarel/topten.txt"))).size(), 65);
         QVERIFY(!QFileInfo::exists(fakes.folder.dir.filePath(QStringLiteral("topten.txt"))));
         QCOMPARE(log.messages(), QStringList());
     }
@@ -185,7 +153,7 @@ private slots:
             QSKIP("the build tree, and the tree installed in it, are out of this user's reach");
         fakes.folder.scores = scoresFolderFor(installed);
         QVERIFY(TopTenFile::write(tableWithNewLeader()));
-        QCOMPARE(bytesOf(user.filePath(QStringLiteral("zumbarel/topten.txt"))).left(13),
+        QCOMPARE(fileBytes(user.filePath(QStringLiteral("zumbarel/topten.txt"))).left(13),
                  QByteArray("NEW       99 "));
         QVERIFY(!QFileInfo::exists(QFile::decodeName(installed) + QStringLiteral("/topten.txt")));
     }
@@ -196,10 +164,10 @@ private slots:
     {
         FakeRuntime fakes;
         QTemporaryDir user;
-        put(user.filePath(QStringLiteral("plain-file")), "x");
+        writeFileBytes(user.filePath(QStringLiteral("plain-file")), "x");
         const EnvironmentVariable data("XDG_DATA_HOME",
                                        QFile::encodeName(user.filePath(QStringLiteral("plain-file"))));
-        put(fakes.folder.dir.filePath(QStringLiteral("topten.txt")), seedTable);
+        writeFileBytes(fakes.folder.dir.filePath(QStringLiteral("topten.txt")), seedTable);
         const ReadOnlyFolder readOnly(fakes.folder.path());
         fakes.folder.scores = scoresFolderFor(fakes.folder.nativePath());
         const LoggedMessages log;
@@ -211,7 +179,7 @@ private slots:
         QCOMPARE(log.messages().size(), 1);
         QVERIFY2(log.messages()[0].contains(QString::fromLocal8Bit(strerror(ENOTDIR))),
                  qPrintable(log.messages()[0]));
-        QCOMPARE(bytesOf(fakes.folder.dir.filePath(QStringLiteral("topten.txt"))), seedTable);
+        QCOMPARE(fileBytes(fakes.folder.dir.filePath(QStringLiteral("topten.txt"))), seedTable);
     }
 };
 
