@@ -1,4 +1,5 @@
 #include "app/windows.h"
+#include "contrast.h"
 #include "fakeruntime.h"
 #include "game/form1.h"
 #include "runtime/forms.h"
@@ -25,23 +26,6 @@ namespace {
 Form1 &game()
 {
     return Forms::get<Form1>(FormId::Form1);
-}
-
-// Relative luminance and contrast ratio as the usual accessibility guidelines define them.
-double luminance(const QColor &c)
-{
-    const auto channel = [](double v) {
-        v /= 255.0;
-        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
-}
-
-double contrast(const QColor &a, const QColor &b)
-{
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // The contrast of the letters of an image against its background: the colour found most often is

@@ -1,3 +1,5 @@
+#include "contrast.h"
+
 #include <QImageReader>
 #include <QTest>
 #include <cmath>
@@ -5,22 +7,6 @@
 // Every picture is drawn so that its main strokes read on each background it sits on, at the size
 // the layouts show it.
 namespace {
-
-double luminance(const QColor &c)
-{
-    const auto channel = [](double v) {
-        v /= 255.0;
-        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
-}
-
-double contrast(const QColor &a, const QColor &b)
-{
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 QColor laidOver(const QColor &p, const QColor &background)
 {
