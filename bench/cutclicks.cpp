@@ -4,8 +4,12 @@
 // to exact silence). Measures, never fails on a figure.
 //
 // With no argument it uses a private PulseAudio server. With a server address it uses that
-// server, which must have a null sink named zumbarel_test (how to start a private PipeWire with
-// one is in the README).
+// server, which must have a null sink named zumbarel_test, for instance a private PipeWire:
+// pipewire, wireplumber (on a private D-Bus session) and pipewire-pulse under a private
+// XDG_RUNTIME_DIR, then
+//   pactl load-module module-null-sink sink_name=zumbarel_test format=float32le rate=44100
+//         channels=1 channel_map=mono; pactl set-default-sink zumbarel_test
+// CUTCLICKS_APART=1 plays 15 sounds 1.5 s apart instead, with no cut: the server's own count.
 #include "morsecode.h"
 #include "pulsetestserver.h"
 #include "runtime/pulseplayer.h"
