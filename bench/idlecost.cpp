@@ -6,6 +6,7 @@
 //    context switches of all its threads).
 // 2. After a silence of 1 s, 10 s and 60 s: the delay from play() to the first sound in the
 //    server's mix (as bench_playlatency measures it) and whether the first dit arrived whole.
+#include "measures.h"
 #include "pulsetestserver.h"
 #include "runtime/pulseplayer.h"
 
@@ -71,15 +72,6 @@ Usage over(qint64 pid, int seconds)
     QThread::sleep(seconds);
     const Usage after = usageOf(pid);
     return {after.cpuSeconds - before.cpuSeconds, after.wakeups - before.wakeups};
-}
-
-qsizetype firstLoud(const MonitorRecorder &recorder, qsizetype from)
-{
-    const std::vector<float> samples = recorder.samples(from, recorder.frames());
-    for (size_t i = 0; i < samples.size(); ++i)
-        if (std::abs(samples[i]) > 1e-3f)
-            return from + qsizetype(i);
-    return -1;
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 // the median of one reading per play is subtracted from every delay. What remains over-counts by
 // the server's hand-over from its mixing thread to its socket thread, tens of microseconds. Each
 // sound starts from silence, the case the game meets after every pause.
+#include "measures.h"
 #include "pulsetestserver.h"
 #include "runtime/pulseplayer.h"
 
@@ -35,25 +36,6 @@ qint64 steadyNs()
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-// Index of the first sample above the noise floor from `from` on, or -1.
-qsizetype firstLoud(const MonitorRecorder &recorder, qsizetype from)
-{
-    const std::vector<float> samples = recorder.samples(from, recorder.frames());
-    for (size_t i = 0; i < samples.size(); ++i)
-        if (std::abs(samples[i]) > 1e-3f)
-            return from + qsizetype(i);
-    return -1;
-}
-
-double percentile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    const double at = fraction * double(values.size() - 1);
-    const auto below = size_t(at);
-    const size_t above = std::min(below + 1, values.size() - 1);
-    return values[below] + (values[above] - values[below]) * (at - double(below));
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bin/bench_startup [--runs N] [--warmup N]
 //       [--wm "matchbox-window-manager -use_titlebar no"] [--program PATH]... [--verbose]
+#include "measures.h"
 #include "pulsetestserver.h"
 
 #include <QCoreApplication>
@@ -44,15 +45,6 @@ qint64 monotonicNs()
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
-double percentile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    const double at = fraction * double(values.size() - 1);
-    const auto below = size_t(at);
-    const size_t above = std::min(below + 1, values.size() - 1);
-    return values[below] + (values[above] - values[below]) * (at - double(below));
 }
 
 // The peak resident memory of a running process, in MiB; -1 if it cannot be read.

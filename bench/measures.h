@@ -1,0 +1,29 @@
+#pragma once
+
+#include "pulsetestserver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+// What the benchmarks measure with.
+
+// Index of the first sample above the noise floor from `from` on, or -1.
+inline qsizetype firstLoud(const MonitorRecorder &recorder, qsizetype from)
+{
+    const std::vector<float> samples = recorder.samples(from, recorder.frames());
+    for (size_t i = 0; i < samples.size(); ++i)
+        if (std::abs(samples[i]) > 1e-3f)
+            return from + qsizetype(i);
+    return -1;
+}
+
+// The value below which the given fraction of the values lie, interpolated between neighbours.
+inline double percentile(std::vector<double> values, double fraction)
+{
+    std::sort(values.begin(), values.end());
+    const double at = fraction * double(values.size() - 1);
+    const auto below = size_t(at);
+    const size_t above = std::min(below + 1, values.size() - 1);
+    return values[below] + (values[above] - values[below]) * (at - double(below));
+}
