@@ -80,10 +80,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     PulseTestServer server;
-    if (!server.start()) {
-        std::fprintf(stderr, "cannot start pulseaudio:\n%s\n", qPrintable(server.log()));
+    if (!startOrSay(server))
         return 1;
-    }
     // A 60 ms dit at 650 Hz with 5 ms raised-cosine edges, as the program's sounds are made.
     std::vector<float> dit(size_t(Rate * 60 / 1000));
     const size_t edge = Rate / 200;

@@ -4,9 +4,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 // What the benchmarks measure with.
+
+// Starts the private sound server, or says why not.
+inline bool startOrSay(PulseTestServer &server)
+{
+    if (server.start())
+        return true;
+    std::fprintf(stderr, "cannot start pulseaudio:\n%s\n", qPrintable(server.log()));
+    return false;
+}
 
 // Index of the first sample above the noise floor from `from` on, or -1.
 inline qsizetype firstLoud(const MonitorRecorder &recorder, qsizetype from)

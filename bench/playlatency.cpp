@@ -45,10 +45,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
 
     PulseTestServer server;
-    if (!server.start()) {
-        std::fprintf(stderr, "cannot start pulseaudio:\n%s\n", qPrintable(server.log()));
+    if (!startOrSay(server))
         return 1;
-    }
     MonitorRecorder recorder(server.address());
     if (!recorder.start()) {
         std::fprintf(stderr, "cannot record the test sink's monitor\n");
