@@ -124,11 +124,7 @@ int main(int argc, char *argv[])
         const qsizetype mark = recorder.frames();
         const qint64 called = steadyNs();
         player.play(file);
-        qsizetype loud = -1;
-        for (int waited = 0; loud < 0 && waited < 2000; ++waited) {
-            QThread::msleep(1);
-            loud = firstLoud(recorder, mark);
-        }
+        const qsizetype loud = waitForFirstLoud(recorder, mark, 2000);
         QThread::msleep(200);
         const std::vector<float> heard = recorder.samples(mark, recorder.frames());
         qsizetype first = -1;

@@ -2,6 +2,7 @@
 
 #include "pulsetestserver.h"
 
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -26,6 +27,17 @@ inline qsizetype firstLoud(const MonitorRecorder &recorder, qsizetype from)
         if (std::abs(samples[i]) > 1e-3f)
             return from + qsizetype(i);
     return -1;
+}
+
+// Waits up to timeoutMs for the first loud sample from `from` on; its index, or -1.
+inline qsizetype waitForFirstLoud(const MonitorRecorder &recorder, qsizetype from, int timeoutMs)
+{
+    qsizetype loud = -1;
+    for (int waited = 0; loud < 0 && waited < timeoutMs; ++waited) {
+        QThread::msleep(1);
+        loud = firstLoud(recorder, from);
+    }
+    return loud;
 }
 
 // The value below which the given fraction of the values lie, interpolated between neighbours.

@@ -74,11 +74,7 @@ int main(int argc, char *argv[])
         const qsizetype mark = recorder.frames();
         const qint64 called = steadyNs();
         player.play(path);
-        qsizetype loud = -1;
-        for (int waited = 0; loud < 0 && waited < 1000; ++waited) {
-            QThread::msleep(1);
-            loud = firstLoud(recorder, mark);
-        }
+        const qsizetype loud = waitForFirstLoud(recorder, mark, 1000);
         *tripMs = double(recorder.transportUs()) / 1e3;
         // A pause, as between two rounds of the game, so that each beep starts from silence.
         QThread::msleep(300);
