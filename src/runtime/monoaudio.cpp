@@ -19,14 +19,67 @@ namespace {
 
 constexpr sf_count_t BlockFrames = 4096;
 
-// Every format is read as float, which libsndfile scales alike for all of them (16-bit samples
-// come back exact), and brought to the wanted sample type one block at a time.
-template <class Sample> Sample fromFloat(float value)
+sf_count_t readFrames(SNDFILE *file, std::int16_t *frames, sf_count_t count)
 {
-    if constexpr (std::is_same_v<Sample, float>)
+    return sf_readf_short(file, frames, count);
+}
+
+sf_count_t readFrames(SNDFILE *file, float *frames, sf_count_t count)
+{
+    return sf_readf_float(file, frames, count);
+}
+
+template <class Sample, class Read> Sample convert(Read value)
+{
+    if constexpr (std::is_same_v<Sample, Read>)
         return value;
     else
         return Sample(std::lround(std::clamp(value * 32768.0f, -32768.0f, 32767.0f)));
+}
+
+// The channels' mean, summed wide enough that 64 channels of 16-bit samples cannot overflow.
+template <class Read> Read mean(const Read *frame, int channels)
+{
+    std::conditional_t<std::is_same_v<Read, float>, float, std::int32_t> sum{};
+    for (int c = 0; c < channels; ++c)
+        sum += frame[c];
+    return Read(sum / channels);
+}
+
+// Reads the rest of the file into `samples` as Read, a block at a time; false once it is longer
+// than maxFrames.
+template <class Read, class Sample>
+bool readAll(SNDFILE *file, int channels, sf_count_t maxFrames, std::vector<Sample> &samples)
+{
+    std::vector<Read> block(size_t(BlockFrames) * size_t(channels));
+    for (;;) {
+        const sf_count_t got = readFrames(file, block.data(), BlockFrames);
+        if (got <= 0)
+            return true;
+        if (sf_count_t(samples.size()) + got > maxFrames)
+            return false;
+        for (sf_count_t i = 0; i < got; ++i) {
+            const Read *frame = block.data() + i * channels;
+            samples.push_back(convert<Sample>(channels == 1 ? *frame : mean(frame, channels)));
+        }
+    }
+}
+
+// Whole-number samples, which libsndfile hands over as 16-bit exactly (or by dropping the low
+// bits of wider ones), far cheaper than reading floats and rounding each one here. A float file
+// read that way would come back unscaled, so floats are still read as floats.
+bool integerSamples(const SF_INFO &info)
+{
+    switch (info.format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_PCM_16:
+    case SF_FORMAT_PCM_24:
+    case SF_FORMAT_PCM_32:
+        return true;
+    default:
+        return false;
+    }
 }
 
 template <class Sample> constexpr soxr_datatype_t soxrType()
@@ -103,21 +156,12 @@ std::optional<Mono<Sample>> readMono(const std::string &path, int rate, const Li
     Mono<Sample> sound;
     sound.rate = info.samplerate;
     sound.samples.reserve(size_t(std::max<sf_count_t>(info.frames, 0)));
-    std::vector<float> block(size_t(BlockFrames) * size_t(info.channels));
-    for (;;) {
-        const sf_count_t got = sf_readf_float(file.get(), block.data(), BlockFrames);
-        if (got <= 0)
-            break;
-        if (sf_count_t(sound.samples.size()) + got > maxFrames) {
-            *error = "longer than " + std::to_string(int(limits.maxSeconds)) + " s";
-            return std::nullopt;
-        }
-        for (sf_count_t i = 0; i < got; ++i) {
-            float sum = 0.0f;
-            for (int c = 0; c < info.channels; ++c)
-                sum += block[size_t(i * info.channels + c)];
-            sound.samples.push_back(fromFloat<Sample>(sum / float(info.channels)));
-        }
+    const bool asShorts = std::is_same_v<Sample, std::int16_t> && integerSamples(info);
+    const bool whole = asShorts ? readAll<std::int16_t>(file.get(), info.channels, maxFrames, sound.samples)
+                                : readAll<float>(file.get(), info.channels, maxFrames, sound.samples);
+    if (!whole) {
+        *error = "longer than " + std::to_string(int(limits.maxSeconds)) + " s";
+        return std::nullopt;
     }
     if (sound.samples.empty()) {
         *error = "no audio data";
