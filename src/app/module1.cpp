@@ -12,7 +12,6 @@ void Main()
     runtime::Forms::get(runtime::FormId::Form4).show();
     StartSound = QStringLiteral("brunza.wav");
     PlaySoundFile(StartSound);
-    PrepareSoundFiles();
 }
 
 } // namespace Module1
