@@ -1,5 +1,6 @@
 #include "form4.h"
 
+#include "runtime/pictures.h"
 #include "runtime/timer.h"
 #include "ui_form4.h"
 

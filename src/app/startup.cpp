@@ -6,6 +6,7 @@
 #include "runtime/colours.h"
 #include "runtime/fonts.h"
 #include "runtime/forms.h"
+#include "runtime/pictures.h"
 #include "windows.h"
 
 #include <QApplication>
@@ -60,7 +61,7 @@ void finishStart()
     // them as every window opens.
     QIcon icon;
     for (const int size : {16, 32, 48})
-        icon.addFile(QStringLiteral(":/assets/icon-%1x%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(runtime::picture(QStringLiteral(":/assets/icon-%1x%1.png").arg(size)));
     QApplication::setWindowIcon(icon);
     // Decoded before the first frame, the sounds would compete with drawing it.
     PrepareSoundFiles();

@@ -2,6 +2,7 @@
 
 #include "catalogue/playsound.h"
 #include "runtime/colours.h"
+#include "runtime/pictures.h"
 #include "runtime/services.h"
 #include "runtime/timer.h"
 #include "scores/scoretobeat.h"

@@ -1,6 +1,7 @@
 #include "form2.h"
 
 #include "runtime/colours.h"
+#include "runtime/pictures.h"
 #include "runtime/timer.h"
 #include "scores/topfive.h"
 #include "ui_form2.h"

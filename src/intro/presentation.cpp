@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/playsound.h"
 #include "form2.h"
+#include "runtime/pictures.h"
 #include "ui_form2.h"
 
 #include <cmath>

@@ -1,6 +1,7 @@
 #include "catalogue/playsound.h"
 #include "form2.h"
 #include "runtime/colours.h"
+#include "runtime/pictures.h"
 #include "ui_form2.h"
 
 #include <QTextDocument>

@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 #include "fakeruntime.h"
 #include "game/form1.h"
+#include "runtime/pictures.h"
 #include "ui_form1.h"
 #include "windowcontrols.h"
 

@@ -1,0 +1,18 @@
+#include "pictures.h"
+
+#include <QDebug>
+#include <QImageReader>
+
+namespace runtime {
+
+QPixmap picture(const QString &path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
+    if (image.isNull())
+        qWarning().noquote() << "Cannot read the picture" << path << ":" << reader.errorString();
+    return QPixmap::fromImage(image);
+}
+
+} // namespace runtime
