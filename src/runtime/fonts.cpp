@@ -2,13 +2,16 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QStringList>
+#include <QWidget>
 
 namespace runtime {
 
 QFont designedFont()
 {
-    QFont standard(QStringLiteral("MS Sans Serif"));
+    QFont standard;
+    standard.setFamilies(installedFamilies({QStringLiteral("MS Sans Serif")}));
     standard.setPointSizeF(8.25);
     standard.setWeight(QFont::Normal);
     standard.setStyle(QFont::StyleNormal);
@@ -24,9 +27,6 @@ QFont designedFont()
 
 void installFonts()
 {
-    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
-        QApplication::setFont(designedFont());
-
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     QFont::insertSubstitutions(QStringLiteral("Arial"),
@@ -34,6 +34,44 @@ void installFonts()
     QFont::insertSubstitutions(QStringLiteral("Garamond"),
                                {QStringLiteral("EB Garamond"), QStringLiteral("EB Garamond 12"),
                                 QStringLiteral("Liberation Serif")});
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        QApplication::setFont(designedFont());
+}
+
+// A family that the font database does not know sends Qt to fontconfig twice, for aliases and for
+// fallbacks, before it tries the substitutes: on the first window that costs more than drawing
+// all of its text. Naming the installed families first spares both.
+QStringList installedFamilies(const QStringList &designed)
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return designed;
+    const QStringList installed = QFontDatabase::families();
+    QStringList families;
+    for (const QString &family : designed) {
+        if (installed.contains(family, Qt::CaseInsensitive))
+            families << family;
+        for (const QString &substitute : QFont::substitutes(family)) {
+            if (installed.contains(substitute, Qt::CaseInsensitive))
+                families << substitute;
+        }
+    }
+    families.removeDuplicates();
+    return families.isEmpty() ? designed : families;
+}
+
+void useInstalledFamilies(QWidget &window)
+{
+    const QList<QWidget *> children = window.findChildren<QWidget *>();
+    for (QWidget *widget : children) {
+        if (!widget->testAttribute(Qt::WA_SetFont))
+            continue;
+        QFont font = widget->font();
+        const QStringList families = installedFamilies(font.families());
+        if (families != font.families()) {
+            font.setFamilies(families);
+            widget->setFont(font);
+        }
+    }
 }
 
 } // namespace runtime

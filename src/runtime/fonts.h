@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QStringList>
+
 class QFont;
+class QWidget;
 
 namespace runtime {
 
@@ -12,5 +15,11 @@ void installFonts();
 // The controls' designed default, "MS Sans Serif" at 8.25 points regular, with every attribute
 // fixed, so that nothing of a desktop font shows through.
 QFont designedFont();
+
+// The families to ask for in place of the designed ones: each designed family that is installed
+// and its installed look-alikes, in order.
+QStringList installedFamilies(const QStringList &designed);
+// Puts installedFamilies() in place of the families named by the window's controls.
+void useInstalledFamilies(QWidget &window);
 
 } // namespace runtime

@@ -1,6 +1,7 @@
 #include "formwindow.h"
 
 #include "colours.h"
+#include "fonts.h"
 #include "forms.h"
 
 #include <QAbstractButton>
@@ -39,6 +40,7 @@ FormWindow::FormWindow(Form &form) : m_form(form)
 void FormWindow::applyLayoutSettings()
 {
     // The designed colours and fonts first: the sizes below depend on them.
+    useInstalledFamilies(*this);
     applyDesignedLook(*this, layoutColour(text(*this, "BackColor")), layoutColour(text(*this, "ForeColor")));
     // A menu bar keeps the system's menu colours, not the window's own background.
     for (QMenuBar *menuBar : findChildren<QMenuBar *>())

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -102,6 +103,25 @@ private slots:
     {
         registerWindows();
         Module1::ScoreToBeat = 7;
+    }
+
+    // ---- what the first window costs ----
+
+    // The splash, drawn before anything else, loads no image plug-in for its pictures, and every
+    // control of every window names an installed family first, so that Qt never searches
+    // fontconfig for a designed one. First, before any other test could load a plug-in.
+    void firstWindow_noImagePlugins_everyWindow_installedFamilies()
+    {
+        FakeRuntime fakes;
+        Forms::get(FormId::Form4).window();
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY2(!maps.readAll().contains("/imageformats/"), "an image plug-in was loaded");
+
+        const QStringList installed = QFontDatabase::families();
+        for (const auto &[name, facts] : fontsOfEveryWindow())
+            QVERIFY2(installed.contains(facts.family, Qt::CaseInsensitive),
+                     qPrintable(name + QStringLiteral(": ") + facts.family));
     }
 
     // ---- colours ----
