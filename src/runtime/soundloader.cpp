@@ -33,6 +33,8 @@ struct SoundLoader::Worker
     std::optional<Job> job;
     std::deque<QString> prepares;
     std::optional<SteadyClock::time_point> busySince;
+    std::shared_ptr<std::atomic<int>> leftBehindCount;
+    bool leftBehind = false;
     bool stop = false;
     bool finished = false;
     std::thread thread;
@@ -69,6 +71,8 @@ struct SoundLoader::Worker
             lock.lock();
             self->busySince.reset();
         }
+        if (self->leftBehind)
+            --*self->leftBehindCount;
         self->finished = true;
         self->idle.notify_all();
     }
@@ -98,6 +102,7 @@ SoundLoader::~SoundLoader()
 void SoundLoader::startWorker()
 {
     auto worker = std::make_shared<Worker>();
+    worker->leftBehindCount = m_leftBehind;
     try {
         worker->thread = std::thread(&Worker::run, worker, m_cache, m_deliver);
     } catch (const std::system_error &) {
@@ -117,16 +122,18 @@ void SoundLoader::load(quint64 ticket, const QString &path, SteadyClock::time_po
             return;
         }
         m_worker->stop = true;
+        m_worker->leftBehind = true;
+        ++*m_leftBehind;
         m_worker->prepares.clear();
         lock.unlock();
         m_worker->thread.detach();
         m_worker.reset();
-        if (++m_leftBehind <= MaxLeftBehind)
-            startWorker();
-        if (m_worker) {
-            load(ticket, path, asked);
-            return;
-        }
+    }
+    if (*m_leftBehind <= MaxLeftBehind)
+        startWorker();
+    if (m_worker) {
+        load(ticket, path, asked);
+        return;
     }
     m_deliver(Result{ticket, asked, nullptr, path, QStringLiteral("sound files do not answer")});
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -30,7 +31,8 @@ public:
 
     // A decode that takes longer than this counts as stuck.
     static constexpr std::chrono::milliseconds StuckAfter{1000};
-    // Stuck threads left behind at most; after that, files not yet decoded stay silent.
+    // Stuck threads left behind at most; beyond that, files not yet decoded stay silent until one
+    // of them gets out of its file.
     static constexpr int MaxLeftBehind = 4;
 
     SoundLoader(std::shared_ptr<SoundCache> cache, Deliver deliver);
@@ -50,7 +52,8 @@ private:
     std::shared_ptr<SoundCache> m_cache;
     Deliver m_deliver;
     std::shared_ptr<Worker> m_worker;
-    int m_leftBehind = 0;
+    // Threads left behind and still in a file; each one lowers it as it ends.
+    std::shared_ptr<std::atomic<int>> m_leftBehind = std::make_shared<std::atomic<int>>(0);
 };
 
 } // namespace runtime
