@@ -1,6 +1,6 @@
 #include "services.h"
 
-#include "pulseplayer.h"
+#include "modulesound.h"
 #include "seededrandom.h"
 #include "systemservices.h"
 #include "timer.h"
@@ -31,7 +31,7 @@ private:
     Interface *m_fake = nullptr;
 };
 
-Slot<SoundOutput, PulsePlayer> soundSlot;
+Slot<SoundOutput, ModuleSound> soundSlot;
 Slot<Clock, SystemClock> clockSlot;
 Slot<RandomSource, SeededRandom> randomSlot;
 Slot<QuestionBox, MessageQuestionBox> questionSlot;
