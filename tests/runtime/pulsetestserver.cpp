@@ -103,7 +103,10 @@ QString PulseTestServer::log()
     return m_log;
 }
 
-MonitorRecorder::MonitorRecorder(const QString &server) : m_server(server.toUtf8()) {}
+MonitorRecorder::MonitorRecorder(const QString &server, int latencyMs)
+    : m_server(server.toUtf8()), m_latencyMs(latencyMs)
+{
+}
 
 MonitorRecorder::~MonitorRecorder()
 {
@@ -192,12 +195,16 @@ void MonitorRecorder::onContextState(pa_context *context, void *self)
         // Left alone, the null sink mixes hundreds of milliseconds at a time, which a player
         // joining later must wait out. Asking for 5 ms keeps its blocks short without going
         // below what the player itself asks for, so the player's own settings are what is heard.
+        // With no latency asked, the monitor follows the sink, and small fragments still come
+        // as soon as the sink lets them go.
+        const bool steer = recorder->m_latencyMs > 0;
         pa_buffer_attr attr{};
         attr.maxlength = uint32_t(-1);
-        attr.fragsize = uint32_t(pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &format));
-        if (pa_stream_connect_record(
-                recorder->m_stream, "zumbarel_test.monitor", &attr,
-                pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE)) < 0)
+        attr.fragsize =
+            uint32_t(pa_usec_to_bytes((steer ? recorder->m_latencyMs : 1) * PA_USEC_PER_MSEC, &format));
+        const auto flags =
+            pa_stream_flags_t(PA_STREAM_AUTO_TIMING_UPDATE | (steer ? PA_STREAM_ADJUST_LATENCY : 0));
+        if (pa_stream_connect_record(recorder->m_stream, "zumbarel_test.monitor", &attr, flags) < 0)
             recorder->m_failed = true;
         break;
     }

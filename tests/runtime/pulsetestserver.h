@@ -47,7 +47,9 @@ private:
 class MonitorRecorder
 {
 public:
-    explicit MonitorRecorder(const QString &server);
+    // latencyMs: the monitor's latency asked of the server, which also bounds the sink's; 0 asks
+    // for none, so the sink keeps the latency its players ask for.
+    explicit MonitorRecorder(const QString &server, int latencyMs = 10);
     ~MonitorRecorder();
     MonitorRecorder(const MonitorRecorder &) = delete;
     MonitorRecorder &operator=(const MonitorRecorder &) = delete;
@@ -72,6 +74,7 @@ private:
     bool recording() const;
 
     QByteArray m_server;
+    int m_latencyMs = 10;
     pa_threaded_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
     pa_stream *m_stream = nullptr;
