@@ -62,13 +62,24 @@ constexpr auto SleepAfter = 1s;
 // written ends it and the server rewinds its mix to play that data at once. Asleep, seconds: the
 // server counts a stream's latency even while it is corked, and a short one keeps the sink
 // waking hundreds of times a second.
+constexpr int AwakeTargetMs = 8;
+constexpr int AwakeRequestMs = 2;
+// Asleep, the sink may mix as far ahead as it likes: a null sink then wakes as seldom as with no
+// client at all (every 2 s), and costs the server no more.
+constexpr int AsleepTargetMs = 5000;
+constexpr int AsleepRequestMs = 500;
+// PulseAudio gives the sink half of what is left of the target after two requests.
+constexpr int64_t AsleepSinkFrames = int64_t(AsleepTargetMs - 2 * AsleepRequestMs) / 2 * Rate / 1000;
+
 pa_buffer_attr bufferAttr(bool awake)
 {
     pa_buffer_attr attr{};
     attr.maxlength = uint32_t(-1);
-    attr.tlength = uint32_t(pa_usec_to_bytes((awake ? 8 : 2000) * PA_USEC_PER_MSEC, &Format));
+    attr.tlength =
+        uint32_t(pa_usec_to_bytes((awake ? AwakeTargetMs : AsleepTargetMs) * PA_USEC_PER_MSEC, &Format));
     attr.prebuf = FrameBytes;
-    attr.minreq = uint32_t(pa_usec_to_bytes((awake ? 2 : 500) * PA_USEC_PER_MSEC, &Format));
+    attr.minreq =
+        uint32_t(pa_usec_to_bytes((awake ? AwakeRequestMs : AsleepRequestMs) * PA_USEC_PER_MSEC, &Format));
     attr.fragsize = uint32_t(-1);
     return attr;
 }
@@ -187,6 +198,8 @@ private:
     SteadyClock::duration silenceHeard() const;
     void feed();
     bool write(const float *data, int64_t frames, pa_seek_mode_t seek, int64_t at);
+    bool wake();
+    bool sendUpTo(int64_t frames);
     void schedule();
     void cancel(pa_operation *&operation);
     void lose(int error);
@@ -557,23 +570,43 @@ void PulsePlayer::Impl::cutAt(std::optional<int64_t> readIndex, std::optional<in
                        : write(chunk.data(), int64_t(chunk.size()), PA_SEEK_ABSOLUTE, *from * FrameBytes);
     if (!written)
         return;
-    if (m_corked) {
-        // After the sound, so that it is there when the stream wakes; the server takes these in order.
-        const pa_buffer_attr awake = bufferAttr(true);
-        pa_operation *latency = pa_stream_set_buffer_attr(m_stream, &awake, nullptr, nullptr);
-        pa_operation *uncork = latency ? pa_stream_cork(m_stream, 0, nullptr, nullptr) : nullptr;
-        if (!uncork) {
-            if (latency)
-                pa_operation_unref(latency);
-            lose(pa_context_errno(m_context));
-            return;
-        }
-        pa_operation_unref(latency);
-        pa_operation_unref(uncork);
-        m_corked = false;
-    }
     m_feed->sent = int64_t(chunk.size());
+    if (m_corked && !wake())
+        return;
     schedule();
+}
+
+// After the sound's first frames are written, so that they are there when the stream wakes; the
+// server takes these requests in order. PulseAudio takes back what a sink has mixed ahead only as
+// far as the latency in force when it is asked, and its null sink, unlike a sound card's, does not
+// take it back when the latency falls. So on PulseAudio the stream wakes while its latency is still
+// the sleeping one, which takes back all the sink mixed ahead and starts the sound at once; the
+// sink then mixes a sleeping latency ahead again, which the sound fills before the latency falls,
+// or it would be heard only after that stretch. PipeWire takes nothing back: there the latency
+// falls first, so that the stream starts on short cycles.
+bool PulsePlayer::Impl::wake()
+{
+    const pa_buffer_attr awake = bufferAttr(true);
+    pa_operation *first = nullptr;
+    pa_operation *second = nullptr;
+    if (m_appendCuts) {
+        first = pa_stream_set_buffer_attr(m_stream, &awake, nullptr, nullptr);
+        second = first ? pa_stream_cork(m_stream, 0, nullptr, nullptr) : nullptr;
+    } else {
+        first = pa_stream_cork(m_stream, 0, nullptr, nullptr);
+        const bool sent = first && sendUpTo(AsleepSinkFrames + AheadFrames);
+        second = sent ? pa_stream_set_buffer_attr(m_stream, &awake, nullptr, nullptr) : nullptr;
+    }
+    for (pa_operation *operation : {first, second}) {
+        if (operation)
+            pa_operation_unref(operation);
+    }
+    if (!second) {
+        lose(pa_context_errno(m_context));
+        return false;
+    }
+    m_corked = false;
+    return true;
 }
 
 void PulsePlayer::Impl::onWritable(pa_stream *stream, size_t, void *self)
@@ -598,17 +631,23 @@ void PulsePlayer::Impl::onTick(pa_mainloop_api *, pa_time_event *, const struct 
 // requests and the sound thread's own ticks.
 void PulsePlayer::Impl::feed()
 {
-    if (!m_feed || m_feed->sent >= m_feed->total())
-        return;
-    const int64_t wanted = framesIn(SteadyClock::now() - m_feed->start) + AheadFrames;
-    const int64_t count = std::min(m_feed->total(), wanted) - m_feed->sent;
+    if (m_feed)
+        sendUpTo(framesIn(SteadyClock::now() - m_feed->start) + AheadFrames);
+}
+
+// Sends the feed on up to the given frame; false if the connection failed.
+bool PulsePlayer::Impl::sendUpTo(int64_t frames)
+{
+    const int64_t count = std::min(m_feed->total(), frames) - m_feed->sent;
     if (count <= 0)
-        return;
+        return true;
     std::vector<float> chunk(static_cast<size_t>(count));
     for (int64_t i = 0; i < count; ++i)
         chunk[size_t(i)] = m_feed->at(m_feed->sent + i);
-    if (write(chunk.data(), count, PA_SEEK_RELATIVE, 0))
-        m_feed->sent += count;
+    if (!write(chunk.data(), count, PA_SEEK_RELATIVE, 0))
+        return false;
+    m_feed->sent += count;
+    return true;
 }
 
 bool PulsePlayer::Impl::write(const float *data, int64_t frames, pa_seek_mode_t seek, int64_t at)
