@@ -4,54 +4,16 @@
 #include "module1.h"
 #include "runtime/accessibility.h"
 #include "runtime/colours.h"
+#include "runtime/firstframe.h"
 #include "runtime/fonts.h"
-#include "runtime/forms.h"
 #include "runtime/pictures.h"
 #include "windows.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QPointer>
-#include <QTimer>
-#include <QWindow>
 #include <chrono>
-#include <functional>
-#include <utility>
 
 namespace {
-
-// Runs `then` once, when the window's first frame has been drawn and handed to the display, or
-// after `latest` if that never comes (a desktop that keeps it unexposed).
-class AfterFirstFrame : public QObject
-{
-public:
-    AfterFirstFrame(QWindow &window, std::function<void()> then, std::chrono::milliseconds latest)
-        : QObject(&window), m_then(std::move(then))
-    {
-        window.installEventFilter(this);
-        QTimer::singleShot(latest, this, &AfterFirstFrame::run);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        // The exposure is drawn and flushed when this event is handled, before the loop next
-        // looks at its timers.
-        if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed())
-            QTimer::singleShot(0, this, &AfterFirstFrame::run);
-        return false;
-    }
-
-private:
-    void run()
-    {
-        if (m_then)
-            std::exchange(m_then, nullptr)();
-        deleteLater();
-    }
-
-    std::function<void()> m_then;
-};
 
 // What the splash's first frame need not wait for: the splash shows no icon, and the first round
 // is seconds away.
@@ -79,9 +41,5 @@ void startProgram()
     runtime::installAccessibility();
     registerWindows();
     Module1::Main();
-    QWidget *splash = runtime::Forms::get(runtime::FormId::Form4).window();
-    if (QWindow *handle = splash ? splash->windowHandle() : nullptr)
-        new AfterFirstFrame(*handle, &finishStart, std::chrono::seconds(1));
-    else
-        finishStart();
+    runtime::FirstFrame::then(&finishStart, std::chrono::seconds(1));
 }

@@ -1,6 +1,7 @@
 #include "formwindow.h"
 
 #include "colours.h"
+#include "firstframe.h"
 #include "fonts.h"
 #include "forms.h"
 
@@ -94,6 +95,7 @@ void FormWindow::addDrawnFrame()
 void FormWindow::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
+    FirstFrame::drawn();
     if (!m_drawsFrame)
         return;
     QPainter painter(this);

@@ -1,5 +1,7 @@
 #include "modulesound.h"
 
+#include "firstframe.h"
+
 #include <QDebug>
 #include <QLibrary>
 
@@ -28,6 +30,9 @@ ModuleSound::~ModuleSound()
 // The module stays loaded for the rest of the run: its player and threads may outlive this.
 void ModuleSound::load(const QString &modulePath)
 {
+    // Loading takes a core for a few milliseconds; the first window needs it more, and the first
+    // sound may well come that little later.
+    FirstFrame::waitFor(WaitForFirstFrame);
     QLibrary library(modulePath);
     using Make = SoundOutput *(*)();
     const auto make = reinterpret_cast<Make>(library.resolve(Entry));

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -22,6 +23,8 @@ public:
     static constexpr const char *FileName = "zumbarel-sound.so";
     // The function the module exports: makes its player, which the caller owns.
     static constexpr const char *Entry = "zumbarel_sound_output";
+    // Loading waits for the first frame, this long at most.
+    static constexpr std::chrono::milliseconds WaitForFirstFrame{300};
 
     ModuleSound();
     explicit ModuleSound(const QString &modulePath);
