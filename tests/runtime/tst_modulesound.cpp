@@ -1,6 +1,8 @@
 #include "loggedmessages.h"
+#include "runtime/firstframe.h"
 #include "runtime/modulesound.h"
 
+#include <QElapsedTimer>
 #include <QLibrary>
 #include <QTest>
 
@@ -44,6 +46,30 @@ private slots:
             sound.prepare({QStringLiteral("x.wav")});
         }
         QCOMPARE(LoggedMessages::messages().filter(QStringLiteral("cannot load the sound module")).size(), 1);
+    }
+
+    // Work held for the first frame waits for a window to be drawn, then runs once, on the loop;
+    // a thread waiting for it is let go at the same moment. Last: the first frame comes once.
+    void firstFrame_heldWorkRunsOnceAfterTheFirstDraw()
+    {
+        int runs = 0;
+        runtime::FirstFrame::then([&runs] { ++runs; }, std::chrono::seconds(30));
+        QTest::qWait(50);
+        QCOMPARE(runs, 0);
+        QElapsedTimer waited;
+        waited.start();
+        runtime::FirstFrame::waitFor(std::chrono::milliseconds(50));
+        QVERIFY(waited.elapsed() >= 40);
+
+        runtime::FirstFrame::drawn();
+        runtime::FirstFrame::drawn();
+        QCOMPARE(runs, 0); // not before the frame has been handed on
+        QTRY_COMPARE(runs, 1);
+        QTest::qWait(20);
+        QCOMPARE(runs, 1);
+        waited.restart();
+        runtime::FirstFrame::waitFor(std::chrono::seconds(30));
+        QVERIFY(waited.elapsed() < 1000);
     }
 };
 
