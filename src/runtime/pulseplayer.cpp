@@ -64,6 +64,12 @@ constexpr auto SleepAfter = 1s;
 // waking hundreds of times a second.
 constexpr int AwakeTargetMs = 8;
 constexpr int AwakeRequestMs = 2;
+// PipeWire runs the whole graph in cycles no longer than the shortest latency a stream asks for,
+// and a cycle that a busy machine misses is a hole of that cycle's length in the sound: 8 ms there
+// means cycles of 256 frames at 48 kHz, 188 a second, and holes of 5 ms. A cut is written where
+// PipeWire's queue ends anyway, so this target, which leaves the graph its usual 1024-frame
+// cycle, costs only the first sound after a pause that one longer cycle, about 15 ms.
+constexpr int PipeWireAwakeTargetMs = 60;
 // Asleep, the sink may mix as far ahead as it likes: a null sink then wakes as seldom as with no
 // client at all (every 2 s), and costs the server no more.
 constexpr int AsleepTargetMs = 5000;
@@ -71,12 +77,12 @@ constexpr int AsleepRequestMs = 500;
 // PulseAudio gives the sink half of what is left of the target after two requests.
 constexpr int64_t AsleepSinkFrames = int64_t(AsleepTargetMs - 2 * AsleepRequestMs) / 2 * Rate / 1000;
 
-pa_buffer_attr bufferAttr(bool awake)
+pa_buffer_attr bufferAttr(bool awake, bool pipeWire = false)
 {
+    const int targetMs = !awake ? AsleepTargetMs : pipeWire ? PipeWireAwakeTargetMs : AwakeTargetMs;
     pa_buffer_attr attr{};
     attr.maxlength = uint32_t(-1);
-    attr.tlength =
-        uint32_t(pa_usec_to_bytes((awake ? AwakeTargetMs : AsleepTargetMs) * PA_USEC_PER_MSEC, &Format));
+    attr.tlength = uint32_t(pa_usec_to_bytes(targetMs * PA_USEC_PER_MSEC, &Format));
     attr.prebuf = FrameBytes;
     attr.minreq =
         uint32_t(pa_usec_to_bytes((awake ? AwakeRequestMs : AsleepRequestMs) * PA_USEC_PER_MSEC, &Format));
@@ -382,7 +388,8 @@ void PulsePlayer::Impl::onContextState(pa_context *context, void *self)
 
 // PipeWire's PulseAudio server does not take back data it has queued as PulseAudio does: data
 // written over the queue can arrive after its reader has passed and leave a hole. There a cut
-// fades the old sound out where the queue ends, at most AheadFrames after the call.
+// fades the old sound out where the queue ends, at most AheadFrames after the call, and the
+// stream asks for a longer latency when awake (PipeWireAwakeTargetMs).
 void PulsePlayer::Impl::onServerInfo(pa_context *context, const pa_server_info *info, void *self)
 {
     auto *impl = static_cast<Impl *>(self);
@@ -586,7 +593,7 @@ void PulsePlayer::Impl::cutAt(std::optional<int64_t> readIndex, std::optional<in
 // falls first, so that the stream starts on short cycles.
 bool PulsePlayer::Impl::wake()
 {
-    const pa_buffer_attr awake = bufferAttr(true);
+    const pa_buffer_attr awake = bufferAttr(true, m_appendCuts);
     pa_operation *first = nullptr;
     pa_operation *second = nullptr;
     if (m_appendCuts) {
