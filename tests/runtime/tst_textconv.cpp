@@ -29,10 +29,15 @@ private slots:
         QCOMPARE(text::toDouble(QStringLiteral("x")), std::nullopt);
         QCOMPARE(text::toDouble(QStringLiteral("2.5")), std::optional<double>(2.5));
         // What a damaged file may hold must not pass for a score.
-        for (const char *notANumber : {"nan", "inf", "1e2", "0x1", "-", "."}) {
+        QCOMPARE(text::toInt16(QStringLiteral(" -3")), std::optional<qint16>(-3));
+        QCOMPARE(text::toDouble(QStringLiteral(".5 ")), std::optional<double>(0.5));
+        QCOMPARE(text::toInt16(QStringLiteral("2.5")), std::nullopt);
+        for (const char *notANumber : {"nan", "inf", "1e2", "0x1", "-", ".", "1.2.3", "+-1", "1 2"}) {
             QCOMPARE(text::toDouble(QLatin1String(notANumber)), std::nullopt);
             QCOMPARE(text::toInt16(QLatin1String(notANumber)), std::nullopt);
         }
+        // Digits of other scripts are not the file's digits.
+        QCOMPARE(text::toInt16(QStringLiteral("\u0663")), std::nullopt);
     }
 
     void fixedLength_padsOrCuts()
