@@ -17,7 +17,7 @@
 // reports them at each stage; a reference window is read once it has been on screen a while.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bin/bench_circuitmemory [--runs N]
-//       [--pace MS] [--smaps PATH] [--verbose]
+//       [--pace MS] [--wm COMMAND] [--smaps PATH] [--verbose]
 //
 // --smaps PATH keeps copies of the circuit's /proc/self/smaps at the end of each stage, as
 // PATH-splash ... PATH-end, for a look mapping by mapping.
@@ -448,8 +448,28 @@ bool runReference(Series &series, const QString &program, const QStringList &arg
     return true;
 }
 
-int drive(int runs, int paceMs, const QString &smapsCopy, bool verbose)
+int drive(int runs, int paceMs, const QString &smapsCopy, const QString &wmCommand, bool verbose)
 {
+    // A desktop's window manager, if asked for: it maximises the windows that ask for it, and
+    // their pixels cost memory.
+    QProcess wm;
+    struct Ender
+    {
+        QProcess &process;
+        ~Ender()
+        {
+            process.kill();
+            process.waitForFinished();
+        }
+    } endWm{wm};
+    if (!wmCommand.isEmpty()) {
+        wm.setProcessChannelMode(verbose ? QProcess::ForwardedChannels : QProcess::SeparateChannels);
+        wm.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec ") + wmCommand});
+        if (!wm.waitForStarted(5000) || wm.waitForFinished(1500)) {
+            std::fprintf(stderr, "the window manager did not stay up: %s\n", qPrintable(wmCommand));
+            return 1;
+        }
+    }
     PulseTestServer sound;
     if (!startOrSay(sound))
         return 1;
@@ -481,8 +501,9 @@ int drive(int runs, int paceMs, const QString &smapsCopy, bool verbose)
     }
 
     std::printf("Memory after a whole circuit, %d runs each, in turns (%.0f s; player's pace %d ms; "
-                "private PulseAudio, null sink)\n",
-                runs, double(clock.elapsed()) / 1000.0, paceMs);
+                "private PulseAudio, null sink; window manager: %s)\n",
+                runs, double(clock.elapsed()) / 1000.0, paceMs,
+                wmCommand.isEmpty() ? "none" : qPrintable(wmCommand));
     std::printf("  %-26s %9s %9s %9s %9s %9s   (MiB, medians)\n", "", "peak", "resident", "anon", "file",
                 "shmem");
     const auto row = [](const Series &series, const QByteArray &stage, const QString &name) {
@@ -510,6 +531,7 @@ int main(int argc, char *argv[])
     int runs = 3;
     int paceMs = 600;
     QString smapsCopy;
+    QString wmCommand;
     bool circuit = false;
     bool verbose = false;
     for (int i = 1; i < argc; ++i) {
@@ -519,6 +541,8 @@ int main(int argc, char *argv[])
             runs = std::max(1, atoi(argv[++i]));
         else if (arg == "--pace" && hasValue)
             paceMs = std::max(0, atoi(argv[++i]));
+        else if (arg == "--wm" && hasValue)
+            wmCommand = QString::fromLocal8Bit(argv[++i]);
         else if (arg == "--smaps" && hasValue)
             smapsCopy = QFile::decodeName(argv[++i]);
         else if (arg == "--circuit")
@@ -526,12 +550,14 @@ int main(int argc, char *argv[])
         else if (arg == "--verbose")
             verbose = true;
         else {
-            std::fprintf(stderr, "usage: %s [--runs N] [--pace MS] [--smaps PATH] [--verbose]\n", argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--runs N] [--pace MS] [--wm COMMAND] [--smaps PATH] [--verbose]\n",
+                         argv[0]);
             return 2;
         }
     }
     if (circuit)
         return runCircuit(argc, argv, paceMs, smapsCopy);
     QCoreApplication app(argc, argv);
-    return drive(runs, paceMs, smapsCopy, verbose);
+    return drive(runs, paceMs, smapsCopy, wmCommand, verbose);
 }
