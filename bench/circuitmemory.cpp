@@ -4,7 +4,7 @@
 //
 // The circuit, as a player would go through it, in a process of its own for each run: the splash
 // (closed by a double-click once its start-up sound has played), the introduction window's
-// welcome until its buttons are enabled, the 38 characters presented one by one with their
+// whole welcome (25 s, its greeting heard), the 38 characters presented one by one with their
 // sounds, a game of three levels (ten right answers each, Yes to every next level) that ends on a
 // miss and No, and the name typed into the name-entry window. The windows, the sound player,
 // the timers and the question boxes are the program's own: each box is shown and its button
@@ -42,6 +42,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -224,7 +225,7 @@ private:
     {
         const int pace = m_paceMs;
         // The splash while its start-up sound plays, then a double-click on it.
-        then(3000, [] { return QString(); });
+        then(4000, [] { return QString(); });
         then(0, [this] {
             report("splash", m_smapsCopy);
             QWidget *splash = Forms::get(FormId::Form4).window();
@@ -234,9 +235,11 @@ private:
         });
         wait(QStringLiteral("the introduction window"), 5000,
              [] { return Forms::get(FormId::Form2).isVisible(); });
-        // The welcome, greeting aloud, until it enables the presentation's buttons.
-        wait(QStringLiteral("the presentation's buttons"), 60000,
-             [] { return control<QPushButton>(FormId::Form2, "cmdAvanzar")->isEnabled(); });
+        // The whole welcome, greeting aloud, to its last line (the web address), as a player new
+        // to the program would hear it: any press of the presentation's buttons would stop it.
+        wait(QStringLiteral("the end of the welcome"), 60000, [] {
+            return control<QTextEdit>(FormId::Form2, "RichTextBox1")->toPlainText().startsWith(u"Visita");
+        });
         then(0, [this] {
             report("welcome", m_smapsCopy);
             return QString();
