@@ -193,8 +193,9 @@ void MonitorRecorder::onContextState(pa_context *context, void *self)
         pa_stream_set_state_callback(recorder->m_stream, &MonitorRecorder::onStreamState, recorder);
         pa_stream_set_read_callback(recorder->m_stream, &MonitorRecorder::onReadable, recorder);
         // Left alone, the null sink mixes hundreds of milliseconds at a time, which a player
-        // joining later must wait out. Asking for 5 ms keeps its blocks short without going
-        // below what the player itself asks for, so the player's own settings are what is heard.
+        // joining later must wait out. Asking for a few milliseconds (10 unless told) keeps its blocks
+        // short without going much below what the player itself asks for, so the player's own
+        // settings are what is heard.
         // With no latency asked, the monitor follows the sink, and small fragments still come
         // as soon as the sink lets them go.
         const bool steer = recorder->m_latencyMs > 0;
