@@ -59,21 +59,6 @@ namespace {
 const std::vector<QByteArray> Fields{"VmHWM", "VmRSS", "RssAnon", "RssFile", "RssShmem"};
 using Figures = std::map<QByteArray, double>;
 
-Figures readStatus(const QString &pid)
-{
-    Figures figures;
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return figures;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        const qsizetype colon = line.indexOf(':');
-        const QByteArray name = line.left(colon);
-        if (colon > 0 && std::find(Fields.begin(), Fields.end(), name) != Fields.end())
-            figures[name] = double(line.mid(colon + 1).trimmed().split(' ').first().toLong());
-    }
-    return figures;
-}
-
 // ---- the circuit, in the measured process ----
 
 // The program's folder for the sounds, and a temporary one for the high scores.
@@ -175,7 +160,7 @@ void copySmaps(const QString &path)
 // The figures at the end of a stage; with a path, also the memory map, as PATH-STAGE.
 void report(const char *stage, const QString &smapsCopy)
 {
-    const Figures figures = readStatus(QStringLiteral("self"));
+    const Figures figures = processMemory(QStringLiteral("self"));
     std::printf("stage %s", stage);
     for (const QByteArray &field : Fields)
         std::printf(" %s=%.0f", field.constData(), figures.count(field) ? figures.at(field) : -1.0);
@@ -432,7 +417,7 @@ bool runReference(Series &series, const QString &program, const QStringList &arg
     held.start();
     while (since.elapsed() < 15000) {
         QThread::msleep(100);
-        const Figures now = readStatus(pid);
+        const Figures now = processMemory(pid);
         if (now.empty()) {
             std::fprintf(stderr, "%s ended by itself\n", qPrintable(program));
             return false;

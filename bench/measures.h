@@ -2,10 +2,14 @@
 
 #include "pulsetestserver.h"
 
+#include <QByteArray>
+#include <QFile>
+#include <QString>
 #include <QThread>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <vector>
 
 // What the benchmarks measure with.
@@ -48,4 +52,20 @@ inline double percentile(std::vector<double> values, double fraction)
     const auto below = size_t(at);
     const size_t above = std::min(below + 1, values.size() - 1);
     return values[below] + (values[above] - values[below]) * (at - double(below));
+}
+
+// The memory fields ("VmHWM", "RssAnon"...) of /proc/<pid>/status, in kB; empty if the process has
+// gone. pid may be "self".
+inline std::map<QByteArray, double> processMemory(const QString &pid)
+{
+    std::map<QByteArray, double> figures;
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return figures;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.endsWith(" kB") && (line.startsWith("Vm") || line.startsWith("Rss")))
+            figures[line.left(colon)] = double(line.mid(colon + 1).trimmed().split(' ').first().toLong());
+    }
+    return figures;
 }

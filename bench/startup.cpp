@@ -50,13 +50,9 @@ qint64 monotonicNs()
 // The peak resident memory of a running process, in MiB; -1 if it cannot be read.
 double peakMemoryMiB(pid_t pid)
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return double(line.mid(6).trimmed().split(' ').first().toLong()) / 1024.0;
-    return -1;
+    const auto figures = processMemory(QString::number(pid));
+    const auto peak = figures.find("VmHWM");
+    return peak == figures.end() ? -1 : peak->second / 1024.0;
 }
 
 QByteArray loadAverage()
