@@ -1,6 +1,7 @@
 #include "app/windows.h"
 #include "fakeruntime.h"
 #include "game/form1.h"
+#include "gamewindow.h"
 #include "runtime/accessibility.h"
 #include "runtime/forms.h"
 #include "scores/scoretobeat.h"
@@ -19,11 +20,6 @@ using runtime::FormId;
 using runtime::Forms;
 
 namespace {
-
-Form1 &game()
-{
-    return Forms::get<Form1>(FormId::Form1);
-}
 
 struct Finding
 {

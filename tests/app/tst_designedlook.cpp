@@ -2,6 +2,7 @@
 #include "contrast.h"
 #include "fakeruntime.h"
 #include "game/form1.h"
+#include "gamewindow.h"
 #include "runtime/forms.h"
 #include "scores/scoretobeat.h"
 #include "scores/toptenfile.h"
@@ -23,11 +24,6 @@ using runtime::FormId;
 using runtime::Forms;
 
 namespace {
-
-Form1 &game()
-{
-    return Forms::get<Form1>(FormId::Form1);
-}
 
 // The contrast of the letters of an image against its background: the colour found most often is
 // the background, the pixel farthest from it is the letters' core.

@@ -1,6 +1,7 @@
 #include "fakeruntime.h"
 #include "filebytes.h"
 #include "game/form1.h"
+#include "gamewindow.h"
 #include "scores/scoretobeat.h"
 #include "standinwindow.h"
 #include "windowcontrols.h"
@@ -34,11 +35,6 @@ const QString LevelTitle = QStringLiteral("¡Enhorabuena, lo has logrado!");
 const QString WrongTitle = QStringLiteral("¡Lo siento, has fallado!");
 const QString FinishedTitle = QStringLiteral("¡Enhorabuena, Has llegado hasta el final!");
 const QString AgainText = QStringLiteral("¿quieres volver a jugar?");
-
-Form1 &game()
-{
-    return Forms::get<Form1>(FormId::Form1);
-}
 
 // The game window's controls by name.
 template <class T> T *ui(const char *name)

@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 #include "fakeruntime.h"
 #include "game/form1.h"
+#include "gamewindow.h"
 #include "runtime/pictures.h"
 #include "ui_form1.h"
 #include "windowcontrols.h"
@@ -14,11 +15,6 @@ using runtime::FormId;
 using runtime::Forms;
 
 namespace {
-
-Form1 &game()
-{
-    return Forms::get<Form1>(FormId::Form1);
-}
 
 // Pixels of a clearly green shade: the style shades a button's colour, but keeps its hue.
 int greenPixels(const QImage &image)
