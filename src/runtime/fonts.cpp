@@ -41,11 +41,10 @@ void installFonts()
 // A family that the font database does not know sends Qt to fontconfig twice, for aliases and for
 // fallbacks, before it tries the substitutes: on the first window that costs more than drawing
 // all of its text. Naming the installed families first spares both.
-QStringList installedFamilies(const QStringList &designed)
+namespace {
+
+QStringList installedFamilies(const QStringList &designed, const QStringList &installed)
 {
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        return designed;
-    const QStringList installed = QFontDatabase::families();
     QStringList families;
     for (const QString &family : designed) {
         if (installed.contains(family, Qt::CaseInsensitive))
@@ -59,14 +58,25 @@ QStringList installedFamilies(const QStringList &designed)
     return families.isEmpty() ? designed : families;
 }
 
+} // namespace
+
+QStringList installedFamilies(const QStringList &designed)
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return designed;
+    return installedFamilies(designed, QFontDatabase::families());
+}
+
 void useInstalledFamilies(QWidget &window)
 {
+    // Asked once for the whole window: the list is built anew at each call.
+    const QStringList installed = QFontDatabase::families();
     const QList<QWidget *> children = window.findChildren<QWidget *>();
     for (QWidget *widget : children) {
         if (!widget->testAttribute(Qt::WA_SetFont))
             continue;
         QFont font = widget->font();
-        const QStringList families = installedFamilies(font.families());
+        const QStringList families = installedFamilies(font.families(), installed);
         if (families != font.families()) {
             font.setFamilies(families);
             widget->setFont(font);
