@@ -22,13 +22,14 @@
 // --smaps PATH keeps copies of the circuit's /proc/self/smaps at the end of each stage, as
 // PATH-splash ... PATH-end, for a look mapping by mapping.
 #include "app/startup.h"
+#include "app/systemservices.h"
 #include "game/form1.h"
 #include "measures.h"
+#include "platform/programfolder.h"
+#include "platform/services.h"
 #include "pulsetestserver.h"
 #include "runtime/accessibility.h"
 #include "runtime/forms.h"
-#include "runtime/services.h"
-#include "runtime/systemservices.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -62,7 +63,7 @@ using Figures = std::map<QByteArray, double>;
 // ---- the circuit, in the measured process ----
 
 // The program's folder for the sounds, and a temporary one for the high scores.
-class BenchFolder final : public runtime::ProgramFolder
+class BenchFolder final : public platform::ProgramFolder
 {
 public:
     QString path() const override { return m_path; }
@@ -74,7 +75,7 @@ private:
 };
 
 // The program's own question box, answered by a click on the scripted button after the pace.
-class ClickedQuestionBox final : public runtime::QuestionBox
+class ClickedQuestionBox final : public platform::QuestionBox
 {
 public:
     explicit ClickedQuestionBox(int paceMs) : m_paceMs(paceMs) {}
@@ -85,17 +86,17 @@ public:
         if (answers.isEmpty()) {
             std::fprintf(stderr, "unexpected question: %s\n", qPrintable(title));
             unexpected = true;
-            return runtime::No;
+            return platform::No;
         }
         const QMessageBox::ButtonRole role =
-            answers.takeFirst() == runtime::Yes ? QMessageBox::YesRole : QMessageBox::NoRole;
+            answers.takeFirst() == platform::Yes ? QMessageBox::YesRole : QMessageBox::NoRole;
         for (QAbstractButton *button : box->buttons()) {
             if (box->buttonRole(button) == role)
                 QTimer::singleShot(m_paceMs, button, &QAbstractButton::click);
         }
         box->exec();
         QAbstractButton *clicked = box->clickedButton();
-        return clicked && box->buttonRole(clicked) == QMessageBox::NoRole ? runtime::No : runtime::Yes;
+        return clicked && box->buttonRole(clicked) == QMessageBox::NoRole ? platform::No : platform::Yes;
     }
 
     QList<int> answers;
@@ -242,7 +243,7 @@ private:
         wait(QStringLiteral("the game window"), 5000, [] { return Forms::get(FormId::Form1).isVisible(); });
         // Yes to the three next levels; after the miss, No to another game.
         then(pace, [this] {
-            m_questions.answers = {runtime::Yes, runtime::Yes, runtime::Yes, runtime::No};
+            m_questions.answers = {platform::Yes, platform::Yes, platform::Yes, platform::No};
             control<QPushButton>(FormId::Form1, "Command2")->click();
             return QString();
         });
@@ -325,20 +326,24 @@ private:
 
 int runCircuit(int argc, char *argv[], int paceMs, const QString &smapsCopy)
 {
+    // As the program's main() does, with the high scores in a folder of the bench's own and the
+    // question boxes answered.
+    const SystemServices real;
     BenchFolder folder;
-    runtime::Services::setFolder(&folder);
-    // As the program's main() does.
-    runtime::keepPluginsOutOf(folder.nativePath());
+    platform::keepPluginsOutOf(folder.nativePath());
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("zumbarel"));
     runtime::loadSpanishQtTexts();
     ClickedQuestionBox questions(paceMs);
-    runtime::Services::setQuestions(&questions);
+    platform::Services set = real.set();
+    set.folder = &folder;
+    set.questions = &questions;
+    const platform::Installed installed(set);
     startProgram();
     Circuit circuit(questions, paceMs, smapsCopy);
     circuit.start();
     const int result = QApplication::exec();
-    runtime::Services::setQuestions(nullptr);
+    runtime::Forms::reset();
     return result;
 }
 

@@ -20,7 +20,7 @@
 // path.calls); CUTCLICKS_READ=path sorts a kept recording again instead of playing.
 #include "morsecode.h"
 #include "pulsetestserver.h"
-#include "runtime/pulseplayer.h"
+#include "sound/pulseplayer.h"
 #include "tonerenderer.h"
 
 #include <QCoreApplication>
@@ -130,7 +130,7 @@ bool record(const QString &address, bool apart, const QStringList &files, const 
         std::fprintf(stderr, "cannot record zumbarel_test.monitor on %s\n", qPrintable(address));
         return false;
     }
-    runtime::PulsePlayer player(address);
+    sound::PulsePlayer player(address);
     QThread::msleep(500);
     QRandomGenerator random(150);
     const qsizetype mark = recorder.frames();

@@ -8,7 +8,7 @@
 //    server's mix (as bench_playlatency measures it) and whether the first dit arrived whole.
 #include "measures.h"
 #include "pulsetestserver.h"
-#include "runtime/pulseplayer.h"
+#include "sound/pulseplayer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -98,7 +98,7 @@ int main(int argc, char *argv[])
         const Usage alone = over(server.processId(), 10);
         aloneMs.push_back(alone.cpuSeconds * 1e3);
         aloneWakeups.push_back(double(alone.wakeups));
-        runtime::PulsePlayer player(server.address());
+        sound::PulsePlayer player(server.address());
         player.play(file);
         QThread::sleep(3); // played, then past the player's short wait before it lets the stream sleep
         const Usage silent = over(server.processId(), 10);
@@ -117,7 +117,7 @@ int main(int argc, char *argv[])
     MonitorRecorder recorder(server.address());
     if (!recorder.start())
         return 1;
-    runtime::PulsePlayer player(server.address());
+    sound::PulsePlayer player(server.address());
     player.play(file);
     QThread::msleep(500);
     // When the sink takes back what it mixed ahead to play a sound at once, the monitor has sent

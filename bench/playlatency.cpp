@@ -20,7 +20,7 @@
 // --long N: plays after 10 s of silence (default 5). --runs N: first plays of a run (default 10).
 #include "measures.h"
 #include "pulsetestserver.h"
-#include "runtime/pulseplayer.h"
+#include "sound/pulseplayer.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -66,7 +66,7 @@ public:
     explicit Bench(MonitorRecorder &recorder) : m_recorder(recorder) {}
 
     // Plays, waits for the sound, then pauses.
-    void measure(runtime::PulsePlayer &player, const QString &path, const char *kind, int thenMs)
+    void measure(sound::PulsePlayer &player, const QString &path, const char *kind, int thenMs)
     {
         const qsizetype mark = m_recorder.frames();
         const qint64 called = steadyNs();
@@ -155,14 +155,14 @@ int main(int argc, char *argv[])
     // The first play of a run, as the program's first sound: the player connects and gets the
     // file ready ahead, and its stream starts asleep.
     for (int n = 0; n < runs; ++n) {
-        runtime::PulsePlayer fresh(server.address());
+        sound::PulsePlayer fresh(server.address());
         fresh.prepare({file});
         QThread::msleep(ShortSleepMs);
         bench.measure(fresh, file, "first play of a run", PauseMs);
     }
 
     // Plays after a silence and plays with the stream awake, in turns.
-    runtime::PulsePlayer player(server.address());
+    sound::PulsePlayer player(server.address());
     player.prepare({file});
     QThread::msleep(ShortSleepMs);
     for (int round = 0; round < Rounds; ++round) {

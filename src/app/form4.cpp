@@ -1,7 +1,7 @@
 #include "form4.h"
 
+#include "platform/timer.h"
 #include "runtime/pictures.h"
-#include "runtime/timer.h"
 #include "ui_form4.h"
 
 using runtime::FormId;
@@ -16,7 +16,7 @@ void Form4::createControls(QWidget &window)
     m_ui = std::make_unique<Ui::Form4>();
     m_ui->setupUi(&window);
     m_timer1 = addTimer(25000, true);
-    connect(m_timer1, &runtime::Timer::tick, this, &Form4::Timer1_Timer);
+    connect(m_timer1, &platform::Timer::tick, this, &Form4::Timer1_Timer);
 }
 
 void Form4::releaseControls()

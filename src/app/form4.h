@@ -4,7 +4,7 @@
 
 #include <memory>
 
-namespace runtime {
+namespace platform {
 class Timer;
 }
 namespace Ui {
@@ -30,5 +30,5 @@ protected:
 
 private:
     std::unique_ptr<Ui::Form4> m_ui;
-    runtime::Timer *m_timer1 = nullptr;
+    platform::Timer *m_timer1 = nullptr;
 };

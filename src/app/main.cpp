@@ -1,7 +1,8 @@
+#include "platform/logging.h"
 #include "runtime/accessibility.h"
-#include "runtime/services.h"
-#include "runtime/systemservices.h"
+#include "runtime/forms.h"
 #include "startup.h"
+#include "systemservices.h"
 
 #include <QApplication>
 #include <QList>
@@ -31,8 +32,10 @@ void startupHandler(QtMsgType type, const QMessageLogContext &, const QString &m
 
 int main(int argc, char *argv[])
 {
-    // The program folder, and with it the high scores' place, is settled before anything else.
-    runtime::keepPluginsOutOf(runtime::Services::folder().nativePath());
+    // Before anything else, and gone after everything else.
+    const SystemServices services;
+    platform::keepPluginsOutOf(services.folder().nativePath());
+    platform::installMessagePattern();
     const QtMessageHandler defaultHandler = qInstallMessageHandler(startupHandler);
     QApplication app(argc, argv);
     // The desktop matches the windows to zumbarel.desktop, its menu entry and icon.
@@ -43,5 +46,8 @@ int main(int argc, char *argv[])
     // Qt's own texts (the name box's context menu) in the program's language.
     runtime::loadSpanishQtTexts();
     startProgram();
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    // The windows go while the application and the services they use are still there.
+    runtime::Forms::reset();
+    return code;
 }

@@ -1,10 +1,10 @@
 #include "form1.h"
 
 #include "catalogue/playsound.h"
+#include "platform/services.h"
+#include "platform/timer.h"
 #include "runtime/colours.h"
 #include "runtime/pictures.h"
-#include "runtime/services.h"
-#include "runtime/timer.h"
 #include "scores/scoretobeat.h"
 #include "scores/toptenfile.h"
 #include "ui_form1.h"
@@ -17,7 +17,7 @@
 
 using runtime::FormId;
 using runtime::Forms;
-using runtime::Services;
+
 using Question = RoundEngine::Question;
 using Next = RoundEngine::Next;
 
@@ -82,7 +82,7 @@ void Form1::createControls(QWidget &window)
     connect(c.Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(c.VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
     m_timer1 = addTimer(10000, true);
-    connect(m_timer1, &runtime::Timer::tick, this, &Form1::Timer1_Timer);
+    connect(m_timer1, &platform::Timer::tick, this, &Form1::Timer1_Timer);
 }
 
 void Form1::releaseControls()
@@ -235,10 +235,10 @@ void Form1::apply(const RoundEngine::Outcome &outcome)
     if (outcome.sent > 0)
         ShowSent(outcome.sent);
     const QuestionBox box = questionBox(outcome.question);
-    Answer = qint16(Services::questions().ask(box.title, box.text, box.exclamation));
+    Answer = qint16(platform::services().questions->ask(box.title, box.text, box.exclamation));
     if (!stillOpen())
         return;
-    follow(m_round.answered(outcome.question, Answer == runtime::Yes));
+    follow(m_round.answered(outcome.question, Answer == platform::Yes));
 }
 
 void Form1::follow(const RoundEngine::Reply &reply)

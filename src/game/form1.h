@@ -1,6 +1,7 @@
 #pragma once
 
-#include "roundengine.h"
+#include "platform/services.h"
+#include "rules/roundengine.h"
 #include "runtime/forms.h"
 
 #include <QString>
@@ -9,7 +10,7 @@
 
 class QPushButton;
 
-namespace runtime {
+namespace platform {
 class Timer;
 }
 namespace Ui {
@@ -84,11 +85,11 @@ private:
     // touch the controls then, since touching them would load the window again.
     bool stillOpen() const;
 
-    RoundEngine m_round;
+    RoundEngine m_round{*platform::services().random, *platform::services().clock};
     // Full path of the sound played last.
     QString SoundPath;
     qint16 Answer = 0;
     std::unique_ptr<Ui::Form1> m_ui;
     std::array<QPushButton *, CharacterButtons> m_command1 = {};
-    runtime::Timer *m_timer1 = nullptr;
+    platform::Timer *m_timer1 = nullptr;
 };

@@ -1,8 +1,8 @@
 #include "form2.h"
 
+#include "platform/timer.h"
 #include "runtime/colours.h"
 #include "runtime/pictures.h"
-#include "runtime/timer.h"
 #include "scores/topfive.h"
 #include "ui_form2.h"
 
@@ -51,7 +51,7 @@ void Form2::createControls(QWidget &window)
     }
 
     m_timer1 = addTimer(1000, true);
-    connect(m_timer1, &runtime::Timer::tick, this, &Form2::Timer1_Timer);
+    connect(m_timer1, &platform::Timer::tick, this, &Form2::Timer1_Timer);
 
     connect(controls.cmdAvanzar, &QPushButton::clicked, this, &Form2::cmdAvanzar_Click);
     connect(controls.cmdRetroceder, &QPushButton::clicked, this, &Form2::cmdRetroceder_Click);

@@ -7,7 +7,7 @@
 #include <array>
 #include <memory>
 
-namespace runtime {
+namespace platform {
 class Timer;
 }
 namespace Ui {
@@ -58,5 +58,5 @@ private:
 
     std::array<QLabel *, 10> top5{};
     std::unique_ptr<Ui::Form2> m_ui;
-    runtime::Timer *m_timer1 = nullptr;
+    platform::Timer *m_timer1 = nullptr;
 };

@@ -2,9 +2,7 @@
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -12,20 +10,13 @@ namespace runtime {
 
 namespace {
 
-std::mutex mutex;
-std::condition_variable out;
 bool isOut = false;
-// The UI thread's own.
 bool handingOn = false;
 std::vector<std::function<void()>> waiting;
 
 void markOut()
 {
-    {
-        const std::lock_guard lock(mutex);
-        isOut = true;
-    }
-    out.notify_all();
+    isOut = true;
     for (const auto &work : std::exchange(waiting, {}))
         work();
 }
@@ -48,23 +39,12 @@ void FirstFrame::then(std::function<void()> work, std::chrono::milliseconds late
         if (*once)
             std::exchange(*once, nullptr)();
     };
-    bool already = false;
-    {
-        const std::lock_guard lock(mutex);
-        already = isOut;
-    }
-    if (already) {
+    if (isOut) {
         QTimer::singleShot(0, QCoreApplication::instance(), run);
         return;
     }
     waiting.push_back(run);
     QTimer::singleShot(latest, QCoreApplication::instance(), run);
-}
-
-void FirstFrame::waitFor(std::chrono::milliseconds latest)
-{
-    std::unique_lock lock(mutex);
-    out.wait_for(lock, latest, [] { return isOut; });
 }
 
 } // namespace runtime

@@ -1,8 +1,8 @@
 #include "forms.h"
 
 #include "formwindow.h"
-#include "services.h"
-#include "timer.h"
+#include "platform/services.h"
+#include "platform/timer.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -149,9 +149,9 @@ void Form::unload()
         Forms::end();
 }
 
-Timer *Form::addTimer(int intervalMs, bool enabled)
+platform::Timer *Form::addTimer(int intervalMs, bool enabled)
 {
-    return new Timer(intervalMs, enabled, m_window.data());
+    return new platform::Timer(intervalMs, enabled, m_window.data());
 }
 
 FormWindow *Form::formWindow() const
@@ -166,7 +166,7 @@ void Form::destroyControls()
     releaseControls();
     // Timers stop now; the widgets go once the current event is over, since the handler that
     // unloaded the window may still be running inside one of them.
-    for (Timer *timer : window->findChildren<Timer *>())
+    for (auto *timer : window->findChildren<platform::Timer *>())
         timer->setEnabled(false);
     window->hide();
     window->deleteLater();
@@ -306,7 +306,7 @@ void Forms::completeEnd()
     const auto holding = [](const std::unique_ptr<Form> &f) { return f && f->m_outlivesEnd; };
     if (std::none_of(r.shared.begin(), r.shared.end(), holding) &&
         std::none_of(r.transient.begin(), r.transient.end(), holding))
-        Services::programEnd().end();
+        platform::services().programEnd->end();
 }
 
 bool Forms::hasEnded()

@@ -8,10 +8,13 @@
 
 class QKeyEvent;
 
+namespace platform {
+class Timer;
+}
+
 namespace runtime {
 
 class FormWindow;
-class Timer;
 
 // The program's four windows. Form1, Form2 and Form4 have one program-wide instance each;
 // every use of Form3 makes a new one.
@@ -79,7 +82,7 @@ protected:
     virtual bool waitsForPlayer() const { return false; }
 
     // A timer that ticks from now until the window unloads.
-    Timer *addTimer(int intervalMs, bool enabled);
+    platform::Timer *addTimer(int intervalMs, bool enabled);
     void load();
 
 private:

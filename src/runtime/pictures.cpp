@@ -1,6 +1,7 @@
 #include "pictures.h"
 
-#include <QDebug>
+#include "platform/logging.h"
+
 #include <QImageReader>
 
 namespace runtime {
@@ -11,7 +12,8 @@ QPixmap picture(const QString &path)
     reader.setAutoDetectImageFormat(false);
     const QImage image = reader.read();
     if (image.isNull())
-        qWarning().noquote() << "Cannot read the picture" << path << ":" << reader.errorString();
+        qCWarning(platform::lcWindows).noquote()
+            << "Cannot read the picture" << path << ":" << reader.errorString();
     return QPixmap::fromImage(image);
 }
 

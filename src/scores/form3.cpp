@@ -1,6 +1,6 @@
 #include "form3.h"
 
-#include "runtime/textconv.h"
+#include "platform/textconv.h"
 #include "scoretobeat.h"
 #include "toptenfile.h"
 #include "ui_form3.h"
@@ -56,7 +56,7 @@ void Form3::releaseControls()
 
 void Form3::Form_Load()
 {
-    const QString score = runtime::text::fromNumber(Module1::ScoreToBeat);
+    const QString score = platform::text::fromNumber(Module1::ScoreToBeat);
     Rows[6].Points = ScoreRecord::pointsField(Module1::ScoreToBeat);
     ui().lblpuntos->setText(QStringLiteral("has conseguido ") + score + QStringLiteral(" puntos"));
     ReadTable();
@@ -78,7 +78,7 @@ void Form3::Text1_KeyUp(qint16 KeyCode, qint16 Shift)
     // Another name-entry window may have written since this one loaded: order against the file as
     // it is now, so that no confirmed entry is lost.
     ReadTable();
-    Rows[6].Name = ScoreRecord::nameField(runtime::text::upper(ui().Text1->text()));
+    Rows[6].Name = ScoreRecord::nameField(platform::text::upper(ui().Text1->text()));
     SortTable(Rows);
     WriteTable();
     unload();

@@ -1,8 +1,8 @@
 #include "scorerecord.h"
 
-#include "runtime/textconv.h"
+#include "platform/textconv.h"
 
-namespace text = runtime::text;
+namespace text = platform::text;
 
 QByteArray ScoreRecord::toBytes() const
 {

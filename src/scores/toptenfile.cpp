@@ -1,12 +1,11 @@
 #include "toptenfile.h"
 
-#include "runtime/recordfile.h"
-#include "runtime/services.h"
-#include "runtime/textconv.h"
+#include "platform/logging.h"
+#include "platform/recordfile.h"
+#include "platform/services.h"
+#include "platform/textconv.h"
 
-#include <QDebug>
 #include <QFile>
-#include <QSet>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -19,12 +18,8 @@ namespace {
 // each cause is said once per file, by the first reader or writer that meets it.
 void warnOnce(const QString &cause, const QString &what)
 {
-    static QSet<QString> said;
-    const QString key = path() + QLatin1Char('\n') + cause;
-    if (said.contains(key))
-        return;
-    said.insert(key);
-    qWarning("High scores: %s", qPrintable(what));
+    static platform::OncePerCause said(platform::lcScores);
+    said.warn(path() + QLatin1Char('\n') + cause, what);
 }
 
 bool missing(const QByteArray &file)
@@ -35,7 +30,7 @@ bool missing(const QByteArray &file)
 
 QByteArray seedPath()
 {
-    return runtime::Services::folder().nativePath() + QByteArrayLiteral("/topten.txt");
+    return platform::services().folder->nativePath() + QByteArrayLiteral("/topten.txt");
 }
 
 // Makes folder and the folders above it that are missing; false with errno set if it cannot.
@@ -63,8 +58,8 @@ bool makeFolders(const QByteArray &folder)
 // the program if there is one: a copy installed read-only then keeps its players' scores.
 void prepare()
 {
-    const QByteArray folder = runtime::Services::folder().scoresFolder();
-    if (folder == runtime::Services::folder().nativePath() || !missing(nativePath()))
+    const QByteArray folder = platform::services().folder->scoresFolder();
+    if (folder == platform::services().folder->nativePath() || !missing(nativePath()))
         return;
     if (!makeFolders(folder)) {
         const QString cause = QString::fromLocal8Bit(std::strerror(errno));
@@ -72,7 +67,7 @@ void prepare()
                             .arg(QFile::decodeName(folder), cause));
         return;
     }
-    runtime::RecordFile seed(seedPath(), ScoreRecord::Length);
+    platform::RecordFile seed(seedPath(), ScoreRecord::Length);
     if (missing(seedPath()) || !seed.open())
         return;
     QByteArray records;
@@ -82,7 +77,7 @@ void prepare()
             break;
         records += *record;
     }
-    runtime::RecordFile copy(nativePath(), ScoreRecord::Length);
+    platform::RecordFile copy(nativePath(), ScoreRecord::Length);
     if (!records.isEmpty() && copy.open())
         copy.write(1, records);
 }
@@ -91,7 +86,7 @@ void prepare()
 
 QByteArray nativePath()
 {
-    return runtime::Services::folder().scoresFolder() + QByteArrayLiteral("/topten.txt");
+    return platform::services().folder->scoresFolder() + QByteArrayLiteral("/topten.txt");
 }
 
 QString path()
@@ -105,7 +100,7 @@ Table read()
     Table table;
     // Where the data folder could not be made, the table beside the program is still shown.
     const QByteArray place = missing(nativePath()) && !missing(seedPath()) ? seedPath() : nativePath();
-    runtime::RecordFile file(place, ScoreRecord::Length);
+    platform::RecordFile file(place, ScoreRecord::Length);
     if (!file.open()) {
         // Where the file is missing and cannot be made, the write that needs it will say why.
         if (!missing(place))
@@ -143,7 +138,7 @@ bool write(const Table &table)
     for (const ScoreRecord &record : table)
         bytes += record.toBytes();
     prepare();
-    runtime::RecordFile file(nativePath(), ScoreRecord::Length);
+    platform::RecordFile file(nativePath(), ScoreRecord::Length);
     if (!file.open() || !file.write(1, bytes)) {
         warnOnce(file.errorString(), QStringLiteral("cannot write %1 (%2); the new entry is not saved")
                                          .arg(path(), file.errorString()));
@@ -154,7 +149,7 @@ bool write(const Table &table)
 
 double fifthScore(const Table &table)
 {
-    return runtime::text::toDouble(table[4].Points).value_or(0);
+    return platform::text::toDouble(table[4].Points).value_or(0);
 }
 
 } // namespace TopTenFile

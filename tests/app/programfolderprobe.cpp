@@ -1,5 +1,5 @@
 // Started from a folder a test has made: says what the real program folder service finds there.
-#include "runtime/services.h"
+#include "platform/programfolder.h"
 #include "scores/toptenfile.h"
 
 #include <QCoreApplication>
@@ -9,7 +9,8 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const runtime::ProgramFolder &folder = runtime::Services::folder();
+    platform::ExecutableFolder folder;
+    const platform::Installed services({.folder = &folder});
     QFile sound(folder.path() + QStringLiteral("/brunza.wav"));
     const bool soundFound = sound.open(QIODevice::ReadOnly) && sound.read(4) == "RIFF";
     TopTenFile::Table table = TopTenFile::read();

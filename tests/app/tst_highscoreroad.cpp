@@ -78,7 +78,7 @@ private slots:
         click(FormId::Form1, "Command2");
         for (int i = 0; i < 3; ++i)
             click(FormId::Form1, "Command1_0");
-        fakes.questions.answers = {runtime::No};
+        fakes.questions.answers = {platform::No};
         click(FormId::Form1, "Command1_1");
 
         QWidget *entry = nameEntryWindow();
@@ -113,7 +113,7 @@ private slots:
 
         // Game 1: every draw names E; twelve right answers (Yes to the next level), a wrong one,
         // and Yes to another game at once.
-        fakes.questions.answers = {runtime::Yes, runtime::Yes};
+        fakes.questions.answers = {platform::Yes, platform::Yes};
         click(FormId::Form1, "Command2");
         for (int i = 0; i < 12; ++i)
             click(FormId::Form1, "Command1_0");
@@ -127,7 +127,7 @@ private slots:
         QVERIFY(!nameEntryWindow());
 
         // Game 2, without going back to the introduction window: 8 beats the new fifth, 6.
-        fakes.questions.answers = {runtime::No};
+        fakes.questions.answers = {platform::No};
         click(FormId::Form1, "Command2");
         for (int i = 0; i < 8; ++i)
             click(FormId::Form1, "Command1_0");

@@ -1,6 +1,6 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/playsound.h"
-#include "fakeruntime.h"
+#include "fakeservices.h"
 
 #include <QTest>
 
@@ -66,7 +66,7 @@ private slots:
     // still reaches the player.
     void playSoundFile_joinsFolderAndName()
     {
-        FakeRuntime fakes;
+        FakeServices fakes;
         const QString folder = fakes.folder.path();
         QCOMPARE(PlaySoundFile(QStringLiteral("hola juegas.wav")),
                  folder + QStringLiteral("/hola juegas.wav"));
@@ -78,7 +78,7 @@ private slots:
     // and nothing plays.
     void prepareSoundFiles_theCatalogueAndEffectsInTheFolder()
     {
-        FakeRuntime fakes;
+        FakeServices fakes;
         PrepareSoundFiles();
         QStringList expected;
         for (const CatalogueEntry &entry : CharacterCatalogue)

@@ -184,7 +184,7 @@ private slots:
     {
         start();
         answerRight(9);
-        fakes->questions.answers << runtime::Yes;
+        fakes->questions.answers << platform::Yes;
         willDraw(4, 4);
         click(game().Command1(0));
         QCOMPARE(fakes->questions.asked.size(), 1);
@@ -207,7 +207,7 @@ private slots:
     {
         start();
         answerRight(9);
-        fakes->questions.answers << runtime::No;
+        fakes->questions.answers << platform::No;
         click(game().Command1(0));
         QCOMPARE(lastSound(), QStringLiteral("bien.wav"));
         QVERIFY(!game().isLoaded());
@@ -233,7 +233,7 @@ private slots:
         game().setChooserValue(from);
         start();
         answerRight(9);
-        fakes->questions.answers << runtime::Yes;
+        fakes->questions.answers << platform::Yes;
         click(game().Command1(0));
         QCOMPARE(levelColour(), colour);
         QCOMPARE(ui<QLabel>("lblNivel")->text(), QString::number(from + 1));
@@ -256,7 +256,7 @@ private slots:
             labelAtEnd = ui<QLabel>("lblNivel")->text();
             soundsAtBoxes << lastSound();
         };
-        fakes->questions.answers << runtime::Yes << runtime::Yes;
+        fakes->questions.answers << platform::Yes << platform::Yes;
         click(game().Command1(0));
         QCOMPARE(colourAtEnd, QColor(0, 255, 0));
         QCOMPARE(labelAtEnd, QStringLiteral("36"));
@@ -276,7 +276,7 @@ private slots:
         game().setChooserValue(36);
         start();
         answerRight(9);
-        fakes->questions.answers << runtime::Yes << runtime::Yes;
+        fakes->questions.answers << platform::Yes << platform::Yes;
         click(game().Command1(0));
         QCOMPARE(levelColour(), QColor(21, 234, 0));
         QCOMPARE(ui<QLabel>("lblNivel")->text(), QStringLiteral("3"));
@@ -301,7 +301,7 @@ private slots:
         game().setChooserValue(36);
         start();
         answerRight(9);
-        fakes->questions.answers << runtime::Yes << runtime::No;
+        fakes->questions.answers << platform::Yes << platform::No;
         click(game().Command1(0));
         QCOMPARE(fakes->programEnd.calls, 1);
         QVERIFY(Forms::hasEnded());
@@ -316,7 +316,7 @@ private slots:
     {
         start();
         answerRight(9);
-        fakes->questions.answers << runtime::Yes << runtime::Yes;
+        fakes->questions.answers << platform::Yes << platform::Yes;
         willDraw(1, 4);
         click(game().Command1(0));
         QString soundAtBox;
@@ -346,7 +346,7 @@ private slots:
         willDraw(1, 3);
         start();
         answerRight(1);
-        fakes->questions.answers << runtime::No;
+        fakes->questions.answers << platform::No;
         click(game().Command1(2));
         QVERIFY(!game().isLoaded());
         QCOMPARE(loads(), (QStringList{"name", "intro"}));
@@ -368,7 +368,7 @@ private slots:
             otherAtBox = buttonColour(0);
             descriptionAtBox = game().Command1(1)->accessibleDescription();
         };
-        fakes->questions.answers << runtime::Yes;
+        fakes->questions.answers << platform::Yes;
         click(game().Command1(0));
         QCOMPARE(sentAtBox.color(QPalette::Button), QColor(0, 0, 128));
         QCOMPARE(sentAtBox.color(QPalette::ButtonText), QColor(Qt::white));
@@ -490,7 +490,7 @@ private slots:
     {
         writeTopTen(fakes->folder.path(), {{"A", "9"}, {"B", "8"}, {"C", "7"}, {"D", "6"}, {"E", "2"}});
         Module1::ScoreToBeat = 5;
-        fakes->questions.answers << runtime::Yes << runtime::Yes << runtime::Yes;
+        fakes->questions.answers << platform::Yes << platform::Yes << platform::Yes;
         start();
         answerRight(2);
         click(game().Command1(2));
@@ -514,7 +514,7 @@ private slots:
     {
         start();
         answerRight(9);
-        fakes->questions.answers << runtime::Yes;
+        fakes->questions.answers << platform::Yes;
         answerRight(6);
         QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("15"));
         click(ui<QPushButton>("command3"));
@@ -574,7 +574,7 @@ private slots:
         QCOMPARE(game().round().level(), 4);
         answerRight(2);
         QVERIFY(fakes->questions.asked.isEmpty());
-        fakes->questions.answers << runtime::Yes;
+        fakes->questions.answers << platform::Yes;
         answerRight(1);
         QCOMPARE(fakes->questions.asked.size(), 1);
         QCOMPARE(ui<QLabel>("lblNivel")->text(), QStringLiteral("5"));
@@ -596,7 +596,7 @@ private slots:
             QVERIFY(game().Command1(i)->isEnabled());
             QCOMPARE(buttonColour(i), Green);
         }
-        fakes->questions.answers << runtime::Yes;
+        fakes->questions.answers << platform::Yes;
         click(game().Command1(9));
         QVERIFY(!game().Command1(9)->isEnabled());
     }
@@ -635,7 +635,7 @@ private slots:
         QCOMPARE(game().round().idleTicks(), 0);
         // Ticks that come while the box is open find the game still in progress.
         fakes->questions.whileOpen = [this] { fakes->timers.advance(30000); };
-        fakes->questions.answers << runtime::Yes;
+        fakes->questions.answers << platform::Yes;
         click(game().Command1(1));
         QCOMPARE(game().round().idleTicks(), 0);
         const int played = fakes->sound.paths.size();

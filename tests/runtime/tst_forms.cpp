@@ -1,6 +1,6 @@
 #include "fakeruntime.h"
+#include "platform/timer.h"
 #include "runtime/forms.h"
-#include "runtime/timer.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -21,7 +21,7 @@ public:
     explicit LoggingForm(QString name) : m_name(std::move(name)) {}
 
     QPushButton *button = nullptr;
-    runtime::Timer *timer = nullptr;
+    platform::Timer *timer = nullptr;
     int field = 0;
     bool cancelUnload = false;
     bool takeActivationBack = false;
@@ -38,7 +38,7 @@ protected:
                 onClick();
         });
         timer = addTimer(1000, true);
-        connect(timer, &runtime::Timer::tick, this, [this] { log(QStringLiteral("Tick")); });
+        connect(timer, &platform::Timer::tick, this, [this] { log(QStringLiteral("Tick")); });
     }
     void releaseControls() override
     {

@@ -1,8 +1,8 @@
 #include "fakeruntime.h"
+#include "platform/services.h"
 #include "runtime/colours.h"
 #include "runtime/fonts.h"
-#include "runtime/services.h"
-#include "runtime/systemservices.h"
+#include "runtime/questionbox.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -119,11 +119,11 @@ private slots:
         MessageQuestionBox questions;
         bool answered = false;
         answerWith(QStringLiteral("No"), answered);
-        QCOMPARE(questions.ask(Title, Question, true), runtime::No);
+        QCOMPARE(questions.ask(Title, Question, true), platform::No);
         QVERIFY(answered);
         answered = false;
         answerWith(QStringLiteral("Sí"), answered);
-        QCOMPARE(questions.ask(Title, Question, false), runtime::Yes);
+        QCOMPARE(questions.ask(Title, Question, false), platform::Yes);
         QVERIFY(answered);
     }
 };

@@ -1,4 +1,4 @@
-#include "fakeruntime.h"
+#include "fakeservices.h"
 #include "filebytes.h"
 #include "filesizelimit.h"
 #include "loggedmessages.h"
@@ -117,7 +117,7 @@ private slots:
     // Writing changes bytes 0 to 64 only; what follows the fifth record stays as it was.
     void write_touchesFirst65BytesOnly()
     {
-        FakeRuntime fakes;
+        FakeServices fakes;
         writeFileBytes(TopTenFile::path(), QByteArray(65, 'z') + "EXTRA RECORD!");
         TopTenFile::Table table;
         table[0] = entry(QStringLiteral("ABC"), 120);
@@ -133,7 +133,7 @@ private slots:
     // without a word in the log.
     void read_missingFile_fiveBlankRecords_quiet()
     {
-        FakeRuntime fakes;
+        FakeServices fakes;
         const LoggedMessages log;
         for (int activation = 0; activation < 3; ++activation) {
             const TopTenFile::Table table = TopTenFile::read();
@@ -150,7 +150,7 @@ private slots:
     // one message with the real cause however often the file is used.
     void folderInPlace_blankTable_oneWarningWithCause()
     {
-        FakeRuntime fakes;
+        FakeServices fakes;
         QVERIFY(QDir(fakes.folder.path()).mkdir(QStringLiteral("topten.txt")));
         const LoggedMessages log;
         QCOMPARE(TopTenFile::read()[0].pointsValue(), 0);
@@ -164,7 +164,7 @@ private slots:
     // its bytes, and a dangling link creates nothing.
     void plantedLinks_notFollowed()
     {
-        FakeRuntime fakes;
+        FakeServices fakes;
         QTemporaryDir elsewhere;
         const QString victim = elsewhere.filePath(QStringLiteral("victim"));
         writeFileBytes(victim, "ABC       90 other bytes of the player's");
@@ -189,7 +189,7 @@ private slots:
     // A write the disk cuts short is reported, and the next read finds the old table.
     void shortWrite_nextReadFindsOldTable()
     {
-        FakeRuntime fakes;
+        FakeServices fakes;
         writeFileBytes(TopTenFile::path(), "OLD       40 ");
         TopTenFile::Table table;
         table[0] = entry(QStringLiteral("NEW"), 50);
@@ -233,7 +233,7 @@ private slots:
                      qPrintable(output));
             return;
         }
-        FakeRuntime fakes;
+        FakeServices fakes;
         writeFileBytes(TopTenFile::path(), "ABC       90 ");
         QVERIFY(QFile::setPermissions(TopTenFile::path(), QFile::ReadOwner));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("holds 1 of 5")));
@@ -245,12 +245,12 @@ private slots:
     // Whatever bytes the file holds, five records come out and the table can be written back.
     void randomFiles_alwaysFiveRecords()
     {
-        FakeRuntime fakes;
+        FakeServices fakes;
         // Damaged files are expected to be reported here; anything else the program says is not.
         static int otherMessages = 0;
         const QtMessageHandler previous =
-            qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &m) {
-                if (!m.startsWith(QLatin1String("High scores")))
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &) {
+                if (qstrcmp(context.category, "zumbarel.scores") != 0)
                     ++otherMessages;
             });
         QRandomGenerator random(1234);

@@ -1,8 +1,8 @@
-#include "fakeruntime.h"
+#include "fakeservices.h"
 #include "filebytes.h"
 #include "loggedmessages.h"
 #include "plainuser.h"
-#include "runtime/systemservices.h"
+#include "platform/programfolder.h"
 #include "scores/toptenfile.h"
 
 #include <QCoreApplication>
@@ -10,7 +10,7 @@
 #include <QTest>
 #include <sys/stat.h>
 
-using runtime::scoresFolderFor;
+using platform::scoresFolderFor;
 
 namespace {
 
@@ -103,7 +103,7 @@ private slots:
     // data folder while the one beside the program stays as shipped.
     void firstUse_startsFromSeed_writesToDataFolder()
     {
-        FakeRuntime fakes;
+        FakeServices fakes;
         QTemporaryDir user;
         const EnvironmentVariable data("XDG_DATA_HOME", QFile::encodeName(user.path()) + "/data");
         writeFileBytes(fakes.folder.dir.filePath(QStringLiteral("topten.txt")), seedTable + "tail");
@@ -127,7 +127,7 @@ private slots:
     // entry, without a word in the log.
     void firstUse_withoutSeed_blankThenMade()
     {
-        FakeRuntime fakes;
+        FakeServices fakes;
         QTemporaryDir user;
         const EnvironmentVariable data("XDG_DATA_HOME", QFile::encodeName(user.path()));
         const ReadOnlyFolder readOnly(fakes.folder.path());
@@ -145,7 +145,7 @@ private slots:
     // folder, and the install tree is left as installed.
     void installedCopy_scoreLandsInDataFolder()
     {
-        FakeRuntime fakes;
+        FakeServices fakes;
         QTemporaryDir user;
         const EnvironmentVariable data("XDG_DATA_HOME", QFile::encodeName(user.path()));
         const QByteArray installed = INSTALLED_ROOT "/lib/zumbarel";
@@ -162,7 +162,7 @@ private slots:
     // the entry is not saved, and the cause is said once.
     void dataFolderCannotBeMade_goesOn_saysOnce()
     {
-        FakeRuntime fakes;
+        FakeServices fakes;
         QTemporaryDir user;
         writeFileBytes(user.filePath(QStringLiteral("plain-file")), "x");
         const EnvironmentVariable data("XDG_DATA_HOME",

@@ -2,7 +2,7 @@
 // are decoded from their samples alone, against a chart of our own.
 
 #include "catalogue/catalogue.h"
-#include "runtime/soundcache.h"
+#include "sound/soundcache.h"
 
 #include <QDir>
 #include <QFile>
@@ -176,7 +176,7 @@ private slots:
 
         const QDir folder(QStringLiteral(ZUMBAREL_PROGRAM_DIR));
         const QStringList present = folder.entryList(QDir::Files);
-        runtime::SoundCache player(SampleRate);
+        sound::SoundCache player(SampleRate);
         for (const QString &name : names) {
             QVERIFY2(present.contains(name), qPrintable(name));
             QString error;

@@ -1,6 +1,6 @@
 #include "pcmfile.h"
 
-#include "runtime/monoaudio.h"
+#include "sound/monoaudio.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "morsecode.h"
-#include "runtime/morsetiming.h"
+#include "sound/morsetiming.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "pcmfile.h"
-#include "runtime/monoaudio.h"
+#include "sound/monoaudio.h"
 
 #include <vector>
 

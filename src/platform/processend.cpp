@@ -1,0 +1,12 @@
+#include "processend.h"
+
+#include <QCoreApplication>
+
+namespace platform {
+
+void ProcessEnd::end()
+{
+    QCoreApplication::exit(0);
+}
+
+} // namespace platform

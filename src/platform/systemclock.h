@@ -1,0 +1,14 @@
+#pragma once
+
+#include "services.h"
+
+namespace platform {
+
+// The time of day on the system's clock.
+class SystemClock final : public Clock
+{
+public:
+    float secondsSinceMidnight() const override;
+};
+
+} // namespace platform
