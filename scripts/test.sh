@@ -3,4 +3,5 @@
 set -euo pipefail
 source "$(dirname "$0")/setup.sh"
 zumbarel_setup testing
-exec ctest --preset testing
+# The tests are independent (each makes its own folders and sound server), so they run side by side.
+exec ctest --preset testing --parallel "$(nproc)"

@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# The set-up behind scripts/run.sh, called again on a built tree ($1, preset $2): it neither
-# configures nor builds again, and it goes through from a read-only checkout.
+# The set-up behind scripts/run.sh, called again on a built tree ($1, preset $2, built in $3): it
+# neither configures nor builds again, and it goes through from a read-only checkout.
 set -euo pipefail
-top=$1 preset=$2
+top=$1 preset=$2 built=$3
 fail() { echo "FAIL: $*" >&2; exit 1; }
 cache=$top/build/$preset/CMakeCache.txt
+
+# The set-up knows only the preset's own folder: a tree built anywhere else is not what it starts.
+if [ "$(realpath "$built")" != "$(realpath -m "$top/build/$preset")" ]; then
+    echo "built in $built, not in the preset's build/$preset: the set-up's second start is not tried"
+    exit 77
+fi
 
 before=$(stat -c %Y "$cache")
 out=$(bash -c 'source "$1/scripts/setup.sh" && zumbarel_setup "$2"' sh "$top" "$preset" 2>&1) || fail "$out"
