@@ -1,5 +1,6 @@
 #include "toptenfile.h"
 
+#include "platform/folders.h"
 #include "platform/logging.h"
 #include "platform/recordfile.h"
 #include "platform/services.h"
@@ -33,27 +34,6 @@ QByteArray seedPath()
     return platform::services().folder->nativePath() + QByteArrayLiteral("/topten.txt");
 }
 
-// Makes folder and the folders above it that are missing; false with errno set if it cannot.
-bool makeFolders(const QByteArray &folder)
-{
-    for (qsizetype slash = folder.indexOf('/', 1);; slash = folder.indexOf('/', slash + 1)) {
-        const QByteArray part = slash < 0 ? folder : folder.left(slash);
-        // Private to the player, as the XDG rules ask of the data folder.
-        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
-            return false;
-        if (slash < 0)
-            break;
-    }
-    struct stat info = {};
-    if (::stat(folder.constData(), &info) != 0)
-        return false;
-    if (!S_ISDIR(info.st_mode)) {
-        errno = ENOTDIR;
-        return false;
-    }
-    return true;
-}
-
 // A table kept in the user's data folder is made there when first needed, from the table beside
 // the program if there is one: a copy installed read-only then keeps its players' scores.
 void prepare()
@@ -61,7 +41,7 @@ void prepare()
     const QByteArray folder = platform::services().folder->scoresFolder();
     if (folder == platform::services().folder->nativePath() || !missing(nativePath()))
         return;
-    if (!makeFolders(folder)) {
+    if (!platform::makeFolders(folder)) {
         const QString cause = QString::fromLocal8Bit(std::strerror(errno));
         warnOnce(cause, QStringLiteral("cannot make %1 (%2); new entries are not saved")
                             .arg(QFile::decodeName(folder), cause));
