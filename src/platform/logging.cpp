@@ -5,6 +5,7 @@ namespace platform {
 Q_LOGGING_CATEGORY(lcSound, "zumbarel.sound")
 Q_LOGGING_CATEGORY(lcScores, "zumbarel.scores")
 Q_LOGGING_CATEGORY(lcWindows, "zumbarel.windows")
+Q_LOGGING_CATEGORY(lcProgress, "zumbarel.progress")
 
 void OncePerCause::warn(const QString &cause, const QString &message)
 {

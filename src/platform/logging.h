@@ -12,6 +12,7 @@ namespace platform {
 Q_DECLARE_LOGGING_CATEGORY(lcSound)
 Q_DECLARE_LOGGING_CATEGORY(lcScores)
 Q_DECLARE_LOGGING_CATEGORY(lcWindows)
+Q_DECLARE_LOGGING_CATEGORY(lcProgress)
 
 // Warns of each cause of trouble once: a failure met at every play or every save would bury
 // everything else. Used from one thread.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,7 @@ class Clock
 public:
     virtual ~Clock() = default;
     virtual float secondsSinceMidnight() const = 0;
+    virtual QDate today() const = 0;
 };
 
 class RandomSource

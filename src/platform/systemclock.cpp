@@ -1,5 +1,6 @@
 #include "systemclock.h"
 
+#include <QDate>
 #include <QTime>
 
 namespace platform {
@@ -7,6 +8,11 @@ namespace platform {
 float SystemClock::secondsSinceMidnight() const
 {
     return static_cast<float>(QTime::currentTime().msecsSinceStartOfDay()) / 1000.0f;
+}
+
+QDate SystemClock::today() const
+{
+    return QDate::currentDate();
 }
 
 } // namespace platform

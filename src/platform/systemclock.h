@@ -9,6 +9,7 @@ class SystemClock final : public Clock
 {
 public:
     float secondsSinceMidnight() const override;
+    QDate today() const override;
 };
 
 } // namespace platform

@@ -29,8 +29,10 @@ class FakeClock final : public platform::Clock
 {
 public:
     float secondsSinceMidnight() const override { return seconds; }
+    QDate today() const override { return date; }
 
     float seconds = 43200.0f;
+    QDate date{2026, 12, 8};
 };
 
 // Hands out scripted draws (0 when the script has run out) and records the seeds.
