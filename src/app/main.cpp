@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QList>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -15,23 +16,34 @@ namespace {
 // Messages from the start of the windowing system, held back until it is known to have started.
 QList<std::pair<QtMsgType, QString>> heldMessages;
 
-// Without a desktop to show windows on, Qt stops with a fatal message and a core dump, after a
-// few lines about its plug-ins; say plainly what is missing instead.
+// When the windowing system cannot start, Qt stops with a fatal message and a core dump. Without
+// any desktop named, say plainly what is missing; with one, the cause is something else, and Qt's
+// own words, all of them, say what.
 void startupHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    if (type == QtFatalMsg) {
+    if (type != QtFatalMsg) {
+        heldMessages.append({type, message});
+        return;
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         std::fputs("Zumbarel necesita un escritorio gráfico y no ha encontrado ninguno "
                    "(no display: set DISPLAY or WAYLAND_DISPLAY).\n",
                    stderr);
-        _exit(EXIT_FAILURE);
+    } else {
+        for (const auto &[held, text] : std::as_const(heldMessages))
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+        std::fprintf(stderr, "%s\n", qPrintable(message));
     }
-    heldMessages.append({type, message});
+    _exit(EXIT_FAILURE);
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // A file-size limit must refuse a write, not kill the program halfway through it: the record
+    // files put the old bytes back when a write is refused.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Before anything else, and gone after everything else.
     const SystemServices services;
     platform::keepPluginsOutOf(services.folder().nativePath());

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace TopTenFile {
 
@@ -57,9 +58,22 @@ void prepare()
             break;
         records += *record;
     }
+    if (records.isEmpty())
+        return;
+    // A copy that could not be written whole (a full disk) is not the player's table: it goes, and
+    // the next start tries again.
     platform::RecordFile copy(nativePath(), ScoreRecord::Length);
-    if (!records.isEmpty() && copy.open())
-        copy.write(1, records);
+    if (!copy.open())
+        return;
+    if (!copy.write(1, records)) {
+        const QString cause = copy.errorString();
+        copy.close();
+        ::unlink(nativePath().constData());
+        warnOnce(cause,
+                 QStringLiteral(
+                     "cannot copy the table beside the program to %1 (%2); tried again at the next start")
+                     .arg(path(), cause));
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "fakeservices.h"
 #include "filebytes.h"
+#include "filesizelimit.h"
 #include "loggedmessages.h"
 #include "plainuser.h"
 #include "platform/programfolder.h"
@@ -121,6 +122,27 @@ private slots:
         QCOMPARE(QFileInfo(user.path() + QStringLiteral("/data")).permissions() & QFile::ReadOther,
                  QFile::Permissions());
         QCOMPARE(log.messages(), QStringList());
+    }
+
+    // A first copy that the disk refuses leaves no table behind, which would hide the seed for
+    // good, and is made at the next start.
+    void firstUse_copyRefused_triedAgain()
+    {
+        FakeServices fakes;
+        QTemporaryDir user;
+        const EnvironmentVariable data("XDG_DATA_HOME", QFile::encodeName(user.path()) + "/data");
+        writeFileBytes(fakes.folder.dir.filePath(QStringLiteral("topten.txt")), seedTable);
+        const ReadOnlyFolder readOnly(fakes.folder.path());
+        fakes.folder.scores = scoresFolderFor(fakes.folder.nativePath());
+        const LoggedMessages log;
+        {
+            const FileSizeLimit full(20);
+            TopTenFile::read();
+        }
+        QVERIFY(!QFileInfo::exists(TopTenFile::path()));
+        QCOMPARE(log.messages().size(), 1);
+        QCOMPARE(TopTenFile::read()[3].pointsValue(), 6);
+        QCOMPARE(fileBytes(TopTenFile::path()), seedTable);
     }
 
     // Without a table beside the program, the first table is blank and is made by the first
