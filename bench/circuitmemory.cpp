@@ -38,7 +38,6 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
@@ -82,21 +81,15 @@ public:
 
     int ask(const QString &title, const QString &text, bool exclamation) override
     {
-        const std::unique_ptr<QMessageBox> box = runtime::MessageQuestionBox::build(title, text, exclamation);
+        const std::unique_ptr<runtime::QuestionDialog> box =
+            runtime::MessageQuestionBox::build(title, text, exclamation);
         if (answers.isEmpty()) {
             std::fprintf(stderr, "unexpected question: %s\n", qPrintable(title));
             unexpected = true;
             return platform::No;
         }
-        const QMessageBox::ButtonRole role =
-            answers.takeFirst() == platform::Yes ? QMessageBox::YesRole : QMessageBox::NoRole;
-        for (QAbstractButton *button : box->buttons()) {
-            if (box->buttonRole(button) == role)
-                QTimer::singleShot(m_paceMs, button, &QAbstractButton::click);
-        }
-        box->exec();
-        QAbstractButton *clicked = box->clickedButton();
-        return clicked && box->buttonRole(clicked) == QMessageBox::NoRole ? platform::No : platform::Yes;
+        QTimer::singleShot(m_paceMs, box->button(answers.takeFirst()), &QAbstractButton::click);
+        return box->exec() == platform::No ? platform::No : platform::Yes;
     }
 
     QList<int> answers;

@@ -2,78 +2,158 @@
 
 #include "colours.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSpacerItem>
+#include <QStyle>
 
 namespace runtime {
 
 namespace {
 
-// A question answered with Yes or No only: Escape and the frame's close control do not answer
-// it, since No may end the game or the program.
-class YesNoBox final : public QMessageBox
+// Screen readers take the box for an alert, as they take a desktop's message box, and read it
+// whole when it opens: the title, then the question.
+class AlertInterface final : public QAccessibleWidget
 {
 public:
-    using QMessageBox::QMessageBox;
+    explicit AlertInterface(QuestionDialog *box) : QAccessibleWidget(box, QAccessible::AlertMessage) {}
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override
+    QString text(QAccessible::Text t) const override
     {
-        if (event->key() == Qt::Key_Escape)
-            return;
-        QMessageBox::keyPressEvent(event);
-    }
-    void closeEvent(QCloseEvent *event) override
-    {
-        if (!clickedButton()) {
-            event->ignore();
-            return;
+        if (t == QAccessible::Value)
+            return widget()->windowTitle();
+        if (t == QAccessible::Help) {
+            if (const auto *question = widget()->findChild<QLabel *>(QStringLiteral("question")))
+                return question->text();
         }
-        QMessageBox::closeEvent(event);
+        return QAccessibleWidget::text(t);
     }
 };
 
+QAccessibleInterface *alertFor(const QString &, QObject *object)
+{
+    if (auto *box = qobject_cast<QuestionDialog *>(object))
+        return new AlertInterface(box);
+    return nullptr;
+}
+
+QLabel *textLabel(const QString &name, const QString &text, Qt::TextFormat format, Qt::Alignment alignment,
+                  Qt::TextInteractionFlags interaction)
+{
+    auto *label = new QLabel;
+    label->setObjectName(name);
+    label->setTextFormat(format);
+    label->setText(text);
+    label->setAlignment(alignment);
+    label->setTextInteractionFlags(interaction);
+    return label;
+}
+
 } // namespace
 
-std::unique_ptr<QMessageBox> MessageQuestionBox::build(const QString &title, const QString &text,
-                                                       bool exclamation)
+QuestionDialog::QuestionDialog(const QString &title, const QString &text, bool exclamation, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::CustomizeWindowHint)
 {
-    auto box = std::make_unique<YesNoBox>(exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title,
-                                          QString());
-    box->setWindowFlags((box->windowFlags() | Qt::CustomizeWindowHint) & ~Qt::WindowCloseButtonHint);
-    // The title carries the main message, and window managers cut long titles short or show
-    // none: the box shows it again inside, in bold above the question.
-    applyDesignedLook(*box);
-    box->setTextFormat(Qt::RichText);
-    box->setText(QStringLiteral("<b>%1</b>").arg(title.toHtmlEscaped()));
-    box->setInformativeText(text);
-    if (auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
-        label->setTextFormat(Qt::PlainText);
-    QPushButton *yes = box->addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
-    box->addButton(QStringLiteral("No"), QMessageBox::NoRole);
-    box->setDefaultButton(yes);
+    static const bool alertRoleInstalled = (QAccessible::installFactory(alertFor), true);
+    Q_UNUSED(alertRoleInstalled)
+
+    setWindowTitle(title);
+    setModal(true);
+    applyDesignedLook(*this);
+
+    // Laid out as the desktop's message boxes are: the icon at the top left, an indent, the texts,
+    // and the buttons below across the whole width.
+    auto *grid = new QGridLayout(this);
+    int column = 0;
+    if (exclamation) {
+        const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+        auto *icon = new QLabel;
+        icon->setObjectName(QStringLiteral("icon"));
+        icon->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        icon->setPixmap(style()
+                            ->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this)
+                            .pixmap(QSize(size, size), devicePixelRatio()));
+        grid->addWidget(icon, 0, column++, 2, 1, Qt::AlignTop);
+    }
+    grid->addItem(new QSpacerItem(exclamation ? 7 : 15, 1, QSizePolicy::Fixed, QSizePolicy::Fixed), 0,
+                  column++, 2, 1);
+
+    const auto interaction = Qt::TextInteractionFlags(
+        style()->styleHint(QStyle::SH_MessageBox_TextInteractionFlags, nullptr, this));
+    grid->addWidget(textLabel(QStringLiteral("title"), QStringLiteral("<b>%1</b>").arg(title.toHtmlEscaped()),
+                              Qt::RichText, Qt::AlignVCenter | Qt::AlignLeft, interaction),
+                    0, column);
+    // The question is shown as written, whatever it holds.
+    QLabel *question =
+        textLabel(QStringLiteral("question"), text, Qt::PlainText, Qt::AlignTop | Qt::AlignLeft, interaction);
+    question->setWordWrap(true);
+    question->setContentsMargins(0, 7, 0, 7);
+    grid->addWidget(question, 1, column);
+
+    auto *buttons = new QDialogButtonBox;
+    buttons->setCenterButtons(style()->styleHint(QStyle::SH_MessageBox_CenterButtons, nullptr, this));
+    m_yes = buttons->addButton(QStringLiteral("Sí"), QDialogButtonBox::YesRole);
+    m_no = buttons->addButton(QStringLiteral("No"), QDialogButtonBox::NoRole);
+    m_yes->setDefault(true);
+    m_yes->setFocus();
+    connect(buttons, &QDialogButtonBox::clicked, this,
+            [this](QAbstractButton *clicked) { done(clicked == m_no ? platform::No : platform::Yes); });
+    grid->addWidget(buttons, 2, 0, 1, grid->columnCount());
+
     // Wide enough for the whole title in the desktop's title-bar font, with room for the frame's
     // icon and buttons.
     const QFontMetrics titleFont(QFontDatabase::systemFont(QFontDatabase::TitleFont));
-    const int titleWidth = titleFont.horizontalAdvance(title) + TitleBarAllowance;
-    if (auto *grid = qobject_cast<QGridLayout *>(box->layout()))
-        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
-                      grid->rowCount(), 0, 1, grid->columnCount());
-    return box;
+    const int titleWidth = titleFont.horizontalAdvance(title) + MessageQuestionBox::TitleBarAllowance;
+    grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), 3, 0, 1,
+                  grid->columnCount());
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QPushButton *QuestionDialog::button(int answer) const
+{
+    return answer == platform::No ? m_no : m_yes;
+}
+
+void QuestionDialog::showEvent(QShowEvent *event)
+{
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+    QDialog::showEvent(event);
+}
+
+void QuestionDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+void QuestionDialog::closeEvent(QCloseEvent *event)
+{
+    // Only a button answers it; exec() clears the answer when it opens the box.
+    if (result() != platform::Yes && result() != platform::No) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+std::unique_ptr<QuestionDialog> MessageQuestionBox::build(const QString &title, const QString &text,
+                                                          bool exclamation)
+{
+    return std::make_unique<QuestionDialog>(title, text, exclamation);
 }
 
 int MessageQuestionBox::ask(const QString &title, const QString &text, bool exclamation)
 {
-    const std::unique_ptr<QMessageBox> box = build(title, text, exclamation);
-    box->exec();
-    QAbstractButton *clicked = box->clickedButton();
-    return clicked && box->buttonRole(clicked) == QMessageBox::NoRole ? platform::No : platform::Yes;
+    return build(title, text, exclamation)->exec() == platform::No ? platform::No : platform::Yes;
 }
 
 } // namespace runtime

@@ -4,22 +4,24 @@
 #include "runtime/fonts.h"
 #include "runtime/questionbox.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
 using runtime::MessageQuestionBox;
+using runtime::QuestionDialog;
 
 namespace {
 
 const QString Title = QStringLiteral("¡Lo siento, has fallado!");
 const QString Question = QStringLiteral("¿quieres volver a jugar?");
 
-QLabel *label(QMessageBox &box, const char *name)
+QLabel *label(QuestionDialog &box, const char *name)
 {
     return box.findChild<QLabel *>(QLatin1String(name));
 }
@@ -32,8 +34,8 @@ void answerWith(const QString &caption, bool &answered)
     auto started = std::make_shared<QElapsedTimer>();
     started->start();
     QObject::connect(poll, &QTimer::timeout, poll, [poll, caption, started, &answered] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            for (QAbstractButton *button : box->buttons())
+        if (auto *box = qobject_cast<QuestionDialog *>(QApplication::activeModalWidget())) {
+            for (QPushButton *button : box->findChildren<QPushButton *>())
                 if (button->text() == caption) {
                     answered = true;
                     button->click();
@@ -65,8 +67,8 @@ private slots:
     {
         const auto box = MessageQuestionBox::build(Title, Question, true);
         QCOMPARE(box->windowTitle(), Title);
-        QLabel *main = label(*box, "qt_msgbox_label");
-        QLabel *informative = label(*box, "qt_msgbox_informativelabel");
+        QLabel *main = label(*box, "title");
+        QLabel *informative = label(*box, "question");
         QVERIFY(main && informative);
         QCOMPARE(main->text(), QStringLiteral("<b>¡Lo siento, has fallado!</b>"));
         QCOMPARE(main->textFormat(), Qt::RichText);
@@ -74,19 +76,27 @@ private slots:
         QCOMPARE(informative->textFormat(), Qt::PlainText);
         box->show();
         QVERIFY(main->geometry().bottom() < informative->geometry().top());
-        QCOMPARE(box->icon(), QMessageBox::Warning);
-        QCOMPARE(box->buttons().size(), 2);
-        QCOMPARE(box->defaultButton()->text(), QStringLiteral("Sí"));
+        QLabel *icon = label(*box, "icon");
+        QVERIFY(icon && icon->isVisible());
+        const int iconSize = box->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, box.get());
+        QCOMPARE(icon->pixmap().toImage(),
+                 box->style()
+                     ->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, box.get())
+                     .pixmap(QSize(iconSize, iconSize), box->devicePixelRatio())
+                     .toImage());
+        QCOMPARE(box->findChildren<QPushButton *>().size(), 2);
+        QCOMPARE(box->button(platform::Yes)->text(), QStringLiteral("Sí"));
+        QCOMPARE(box->button(platform::No)->text(), QStringLiteral("No"));
+        QVERIFY(box->button(platform::Yes)->isDefault() && !box->button(platform::No)->isDefault());
         QVERIFY(!box->windowFlags().testFlag(Qt::WindowCloseButtonHint));
-        QCOMPARE(MessageQuestionBox::build(Title, Question, false)->icon(), QMessageBox::NoIcon);
+        QVERIFY(!label(*MessageQuestionBox::build(Title, Question, false), "icon"));
     }
 
     // Markup in a title is shown as written, not read as markup.
     void box_titleMarkupIsText()
     {
         const auto box = MessageQuestionBox::build(QStringLiteral("a <i>b</i> & c"), Question, false);
-        QCOMPARE(label(*box, "qt_msgbox_label")->text(),
-                 QStringLiteral("<b>a &lt;i&gt;b&lt;/i&gt; &amp; c</b>"));
+        QCOMPARE(label(*box, "title")->text(), QStringLiteral("<b>a &lt;i&gt;b&lt;/i&gt; &amp; c</b>"));
     }
 
     // At least as wide as the whole title in the desktop's title-bar font, even a large one.
@@ -108,9 +118,33 @@ private slots:
         const auto box = MessageQuestionBox::build(Title, Question, true);
         QCOMPARE(box->palette().color(QPalette::Window), runtime::classicPalette().color(QPalette::Window));
         QCOMPARE(box->palette().color(QPalette::WindowText), QColor(Qt::black));
-        QCOMPARE(label(*box, "qt_msgbox_informativelabel")->font().pointSizeF(),
-                 runtime::designedFont().pointSizeF());
-        QCOMPARE(box->buttons().first()->font().family(), runtime::designedFont().family());
+        QCOMPARE(label(*box, "question")->font().pointSizeF(), runtime::designedFont().pointSizeF());
+        QCOMPARE(box->button(platform::Yes)->font().family(), runtime::designedFont().family());
+    }
+
+    // Only a button answers: Escape and the frame's close leave the box open; Enter gives the
+    // default.
+    void box_onlyButtonsAnswer()
+    {
+        const auto box = MessageQuestionBox::build(Title, Question, true);
+        box->show();
+        QTest::keyClick(box.get(), Qt::Key_Escape);
+        QVERIFY(!box->close());
+        QVERIFY(box->isVisible());
+        QTest::keyClick(box.get(), Qt::Key_Return);
+        QVERIFY(!box->isVisible());
+        QCOMPARE(box->result(), platform::Yes);
+    }
+
+    // Screen readers take the box for an alert, as they take a desktop's message box, and read its
+    // title and question.
+    void box_readsAsAlert()
+    {
+        const auto box = MessageQuestionBox::build(Title, Question, true);
+        QAccessibleInterface *alert = QAccessible::queryAccessibleInterface(box.get());
+        QCOMPARE(alert->role(), QAccessible::AlertMessage);
+        QCOMPARE(alert->text(QAccessible::Name), Title);
+        QCOMPARE(alert->text(QAccessible::Help), Question);
     }
 
     // Yes answers 6 and No answers 7, through a real modal box.
