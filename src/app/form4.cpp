@@ -7,14 +7,13 @@
 using runtime::FormId;
 using runtime::Forms;
 
-Form4::Form4(QObject *parent) : Form(parent) {}
+Form4::Form4(QObject *parent) : DesignedForm(parent) {}
 
 Form4::~Form4() = default;
 
 void Form4::createControls(QWidget &window)
 {
-    m_ui = std::make_unique<Ui::Form4>();
-    m_ui->setupUi(&window);
+    setupUi(window);
     m_timer1 = addTimer(25000, true);
     connect(m_timer1, &platform::Timer::tick, this, &Form4::Timer1_Timer);
 }
@@ -22,7 +21,7 @@ void Form4::createControls(QWidget &window)
 void Form4::releaseControls()
 {
     m_timer1 = nullptr;
-    m_ui.reset();
+    DesignedForm::releaseControls();
 }
 
 void Form4::Timer1_Timer()

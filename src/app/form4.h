@@ -1,8 +1,6 @@
 #pragma once
 
-#include "runtime/forms.h"
-
-#include <memory>
+#include "runtime/designedform.h"
 
 namespace platform {
 class Timer;
@@ -13,7 +11,7 @@ class Form4;
 
 // The splash window, shown at start-up and again as the about panel. It closes after 25 seconds
 // or on a double-click, and at its first close hands over to the introduction window.
-class Form4 final : public runtime::Form
+class Form4 final : public runtime::DesignedForm<Ui::Form4>
 {
     Q_OBJECT
 public:
@@ -29,6 +27,5 @@ protected:
     void Form_Unload(qint16 &Cancel) override;
 
 private:
-    std::unique_ptr<Ui::Form4> m_ui;
     platform::Timer *m_timer1 = nullptr;
 };

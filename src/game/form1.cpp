@@ -49,22 +49,13 @@ QuestionBox questionBox(Question question)
 
 } // namespace
 
-Form1::Form1(QObject *parent) : Form(parent) {}
+Form1::Form1(QObject *parent) : DesignedForm(parent) {}
 
 Form1::~Form1() = default;
 
-Ui::Form1 &Form1::controls()
-{
-    load();
-    Q_ASSERT_X(m_ui, "Form1::controls", "the program has ended");
-    return *m_ui;
-}
-
 void Form1::createControls(QWidget &window)
 {
-    m_ui = std::make_unique<Ui::Form1>();
-    m_ui->setupUi(&window);
-    Ui::Form1 &c = *m_ui;
+    Ui::Form1 &c = setupUi(window);
     // The frame keeps the desktop's button face over the navy window.
     runtime::fillWithButtonFace(*c.Frame1);
     // The control array Command1(0) to Command1(35), by the names the layout gives it.
@@ -89,12 +80,12 @@ void Form1::releaseControls()
 {
     m_command1 = {};
     m_timer1 = nullptr;
-    m_ui.reset();
+    DesignedForm::releaseControls();
 }
 
 QPushButton *Form1::Command1(int index)
 {
-    controls();
+    ui();
     return m_command1.at(std::size_t(index));
 }
 
@@ -107,12 +98,12 @@ bool Form1::stillOpen() const
 // above the thumb and the Up key all raise the level, as a plain scroll bar cannot do reversed.
 int Form1::chooserValue()
 {
-    return -controls().VScroll1->value();
+    return -ui().VScroll1->value();
 }
 
 void Form1::setChooserValue(int value)
 {
-    controls().VScroll1->setValue(-value);
+    ui().VScroll1->setValue(-value);
 }
 
 void Form1::Form_Load()
@@ -127,7 +118,7 @@ void Form1::Form_Resize()
     // The outer size counts the window's borders and title bar while the frame is placed in the
     // client area, so the frame sits a little right of and below the exact centre.
     const QSize outer = window()->frameGeometry().size();
-    QFrame &frame = *controls().Frame1;
+    QFrame &frame = *ui().Frame1;
     const float left = float(outer.width()) / 2 - float(frame.width()) / 2;
     const float top = float(outer.height()) / 2 - float(frame.height()) / 2;
     frame.move(qRound(left), qRound(top));
@@ -161,8 +152,8 @@ void Form1::Command2_Click()
     NextRound();
     if (!stillOpen())
         return;
-    controls().Command2->setEnabled(false);
-    controls().cmdRepetir->setEnabled(true);
+    ui().Command2->setEnabled(false);
+    ui().cmdRepetir->setEnabled(true);
 }
 
 void Form1::command3_Click()
@@ -185,7 +176,7 @@ void Form1::Command4_Click()
 void Form1::VScroll1_Change()
 {
     const int value = chooserValue();
-    controls().lblNivel->setText(QString::number(value));
+    ui().lblNivel->setText(QString::number(value));
     m_round.chooseLevel(value);
 }
 
@@ -193,7 +184,7 @@ void Form1::Timer1_Timer()
 {
     if (!window()->isVisible())
         return;
-    const QString prompt = m_round.idleTick(!controls().Command2->isEnabled());
+    const QString prompt = m_round.idleTick(!ui().Command2->isEnabled());
     if (!prompt.isEmpty())
         PlaySound(prompt);
 }
@@ -252,8 +243,8 @@ void Form1::follow(const RoundEngine::Reply &reply)
         return;
     case Next::RestartAfterMiss:
         ResetButtons();
-        controls().Command2->setEnabled(true);
-        controls().cmdRepetir->setEnabled(false);
+        ui().Command2->setEnabled(true);
+        ui().cmdRepetir->setEnabled(false);
         ShowScore();
         return;
     case Next::RestartAfterFinish:
@@ -288,7 +279,7 @@ void Form1::RestartAfterFinish()
     const double red = m_round.level() * 255.0 / 36;
     PaintLevelLabel(red, 255 - red);
     ResetButtons();
-    controls().Command2->setEnabled(true);
+    ui().Command2->setEnabled(true);
 }
 
 void Form1::ReplaySound()
@@ -346,12 +337,12 @@ void Form1::PlaySound(const QString &fileName)
 
 void Form1::ShowScore()
 {
-    controls().lblPuntuacion->setText(QString::number(m_round.score()));
+    ui().lblPuntuacion->setText(QString::number(m_round.score()));
 }
 
 void Form1::SetHintCaption(const QString &caption)
 {
-    QPushButton &hint = *controls().Command4;
+    QPushButton &hint = *ui().Command4;
     hint.setText(caption);
     // A screen reader tells what the button does, and the character once it shows one.
     hint.setAccessibleName(caption == QLatin1String("?")
@@ -361,7 +352,7 @@ void Form1::SetHintCaption(const QString &caption)
 
 void Form1::PaintLevelLabel(double red, double green)
 {
-    QPalette palette = controls().lblNivel->palette();
+    QPalette palette = ui().lblNivel->palette();
     palette.setColor(QPalette::WindowText, QColor(int(std::lround(red)), int(std::lround(green)), 0));
-    controls().lblNivel->setPalette(palette);
+    ui().lblNivel->setPalette(palette);
 }

@@ -2,11 +2,10 @@
 
 #include "platform/services.h"
 #include "rules/roundengine.h"
-#include "runtime/forms.h"
+#include "runtime/designedform.h"
 
 #include <QString>
 #include <array>
-#include <memory>
 
 class QPushButton;
 
@@ -20,7 +19,7 @@ class Form1;
 // The game window: 36 character buttons answer the Morse sound of a character drawn from those in
 // play. The object lives for the whole process, so a game's score, level and last sound survive
 // the window being closed; each load only rebuilds the controls and resets the level.
-class Form1 final : public runtime::Form
+class Form1 final : public runtime::DesignedForm<Ui::Form1>
 {
     Q_OBJECT
 public:
@@ -65,9 +64,6 @@ protected:
     bool Form_KeyPress(const QKeyEvent &event) override;
 
 private:
-    // The controls; a reference loads the window, as any reference does.
-    Ui::Form1 &controls();
-
     // Plays the outcome's sound, puts a drawn character's buttons in play, and asks its question.
     void apply(const RoundEngine::Outcome &outcome);
     void follow(const RoundEngine::Reply &reply);
@@ -89,7 +85,6 @@ private:
     // Full path of the sound played last.
     QString SoundPath;
     qint16 Answer = 0;
-    std::unique_ptr<Ui::Form1> m_ui;
     std::array<QPushButton *, CharacterButtons> m_command1 = {};
     platform::Timer *m_timer1 = nullptr;
 };

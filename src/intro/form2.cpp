@@ -25,22 +25,13 @@ int toPixels(float twips)
 
 } // namespace
 
-Form2::Form2(QObject *parent) : Form(parent) {}
+Form2::Form2(QObject *parent) : DesignedForm(parent) {}
 
 Form2::~Form2() = default;
 
-Ui::Form2 &Form2::ui()
-{
-    load();
-    Q_ASSERT_X(m_ui, "Form2::ui", "the program has ended");
-    return *m_ui;
-}
-
 void Form2::createControls(QWidget &window)
 {
-    m_ui = std::make_unique<Ui::Form2>();
-    m_ui->setupUi(&window);
-    Ui::Form2 &controls = ui();
+    Ui::Form2 &controls = setupUi(window);
     // A grey panel on the navy window: the panel keeps the desktop's button face.
     runtime::fillWithButtonFace(*controls.Frame1);
     // The control array top5(0) to top5(9), by the names the layout gives it. Labels, not
@@ -78,7 +69,7 @@ void Form2::releaseControls()
 {
     top5 = {};
     m_timer1 = nullptr;
-    m_ui.reset();
+    DesignedForm::releaseControls();
 }
 
 void Form2::Form_Load()

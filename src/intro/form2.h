@@ -1,11 +1,10 @@
 #pragma once
 
-#include "runtime/forms.h"
+#include "runtime/designedform.h"
 
 #include <QLabel>
 #include <QString>
 #include <array>
-#include <memory>
 
 namespace platform {
 class Timer;
@@ -17,7 +16,7 @@ class Form2;
 // The introduction window, the program's hub: it greets the player with a timed welcome text,
 // presents the 38 characters one by one, seen and heard, shows the top-five table, and leads to
 // the game, to the about panel and out of the program.
-class Form2 final : public runtime::Form
+class Form2 final : public runtime::DesignedForm<Ui::Form2>
 {
     Q_OBJECT
 public:
@@ -46,8 +45,6 @@ protected:
     void Form_Resize() override;
 
 private:
-    // The controls; a reference loads the window, as any reference does.
-    Ui::Form2 &ui();
     void refreshTopFive();
 
     // Kept across unload and reload; only WelcomeStep starts again with every load.
@@ -57,6 +54,5 @@ private:
     QString SoundPath;
 
     std::array<QLabel *, 10> top5{};
-    std::unique_ptr<Ui::Form2> m_ui;
     platform::Timer *m_timer1 = nullptr;
 };

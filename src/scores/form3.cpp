@@ -30,28 +30,15 @@ qint16 shiftMask(Qt::KeyboardModifiers modifiers)
 
 } // namespace
 
-Form3::Form3(QObject *parent) : Form(parent) {}
+Form3::Form3(QObject *parent) : DesignedForm(parent) {}
 
 Form3::~Form3() = default;
 
-Ui::Form3 &Form3::ui()
-{
-    load();
-    Q_ASSERT_X(m_ui, "Form3::ui", "the program has ended");
-    return *m_ui;
-}
-
 void Form3::createControls(QWidget &window)
 {
-    m_ui = std::make_unique<Ui::Form3>();
-    m_ui->setupUi(&window);
-    ui().Text1->installEventFilter(this);
-    ui().Text1->setFocus();
-}
-
-void Form3::releaseControls()
-{
-    m_ui.reset();
+    Ui::Form3 &controls = setupUi(window);
+    controls.Text1->installEventFilter(this);
+    controls.Text1->setFocus();
 }
 
 void Form3::Form_Load()

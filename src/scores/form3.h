@@ -1,10 +1,9 @@
 #pragma once
 
-#include "runtime/forms.h"
+#include "runtime/designedform.h"
 #include "sorttable.h"
 
 #include <QSet>
-#include <memory>
 
 namespace Ui {
 class Form3;
@@ -12,7 +11,7 @@ class Form3;
 
 // Asks a player whose game has entered the top five for a name, and records it in its ordered
 // place when Enter is released. A new window for every qualifying game.
-class Form3 final : public runtime::Form
+class Form3 final : public runtime::DesignedForm<Ui::Form3>
 {
     Q_OBJECT
 public:
@@ -27,7 +26,6 @@ public:
 
 protected:
     void createControls(QWidget &window) override;
-    void releaseControls() override;
     void Form_Load() override;
     void Form_Deactivate() override;
     // The program's end after a finished game waits for the name being entered.
@@ -36,10 +34,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // The controls; a reference loads the window, as any reference does.
-    Ui::Form3 &ui();
-
-    std::unique_ptr<Ui::Form3> m_ui;
     ScoreRows Rows;
     QSet<int> m_pressedHere;
 };
