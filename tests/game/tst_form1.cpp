@@ -6,6 +6,7 @@
 #include "standinwindow.h"
 #include "windowcontrols.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -355,27 +356,40 @@ private slots:
     }
 
     // While the miss is told, the character sent stands out in the selection colours and a
-    // screen reader can name it; Yes takes the mark off with the rest.
+    // screen reader can name it; Yes takes the mark off with the rest. E, entry 1, has the first
+    // button.
+    void wrongAnswer_marksCharacterSentWhileAsking_data()
+    {
+        QTest::addColumn<int>("sent");
+        QTest::addColumn<int>("answered");
+        QTest::addColumn<QString>("character");
+        QTest::newRow("I") << 2 << 1 << QStringLiteral("I");
+        QTest::newRow("E") << 1 << 2 << QStringLiteral("E");
+    }
+
     void wrongAnswer_marksCharacterSentWhileAsking()
     {
-        willDraw(2, 3);
+        QFETCH(int, sent);
+        QFETCH(int, answered);
+        QFETCH(QString, character);
+        willDraw(sent, 3);
         start();
         QPalette sentAtBox;
         QColor otherAtBox;
         QString descriptionAtBox;
         fakes->questions.whileOpen = [&] {
-            sentAtBox = game().Command1(1)->palette();
-            otherAtBox = buttonColour(0);
-            descriptionAtBox = game().Command1(1)->accessibleDescription();
+            sentAtBox = game().Command1(sent - 1)->palette();
+            otherAtBox = buttonColour(answered - 1);
+            descriptionAtBox = game().Command1(sent - 1)->accessibleDescription();
         };
         fakes->questions.answers << platform::Yes;
-        click(game().Command1(0));
+        click(game().Command1(answered - 1));
         QCOMPARE(sentAtBox.color(QPalette::Button), QColor(0, 0, 128));
         QCOMPARE(sentAtBox.color(QPalette::ButtonText), QColor(Qt::white));
         QCOMPARE(otherAtBox, Green);
-        QCOMPARE(descriptionAtBox, QStringLiteral("Carácter enviado: I"));
-        QCOMPARE(buttonColour(1), buttonFace());
-        QVERIFY(game().Command1(1)->accessibleDescription().isEmpty());
+        QCOMPARE(descriptionAtBox, QStringLiteral("Carácter enviado: ") + character);
+        QCOMPARE(buttonColour(sent - 1), buttonFace());
+        QVERIFY(game().Command1(sent - 1)->accessibleDescription().isEmpty());
     }
 
     // ---- the keyboard ----
@@ -402,6 +416,21 @@ private slots:
         QTest::keyClick(focused, Qt::Key_0);
         QCOMPARE(game().round().score(), 4);
         QVERIFY(fakes->questions.asked.isEmpty());
+    }
+
+    // A held key answers once: the presses the desktop repeats while it is down answer nothing.
+    void heldKey_answersOnce()
+    {
+        // E is drawn every time, so each repeat taken for an answer would score.
+        start();
+        QWidget *focused = ui<QScrollBar>("VScroll1");
+        QTest::keyPress(focused, Qt::Key_E);
+        for (int i = 0; i < 3; ++i) {
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_E, Qt::NoModifier, QStringLiteral("e"), true);
+            QCoreApplication::sendEvent(focused, &repeat);
+        }
+        QTest::keyRelease(focused, Qt::Key_E);
+        QCOMPARE(game().round().score(), 1);
     }
 
     // Enter, from either key, presses the focused button as Space does.
