@@ -1,8 +1,10 @@
 #include "form1.h"
 
+#include "catalogue/catalogue.h"
 #include "catalogue/playsound.h"
 #include "platform/services.h"
 #include "platform/timer.h"
+#include "progress/progressfile.h"
 #include "runtime/colours.h"
 #include "runtime/pictures.h"
 #include "scores/scoretobeat.h"
@@ -199,6 +201,10 @@ void Form1::NextRound()
 void Form1::CheckAnswer(qint16 index)
 {
     SetHintCaption(QStringLiteral("?"));
+    const CatalogueEntry *sent = findCatalogueEntry(m_round.target());
+    const CatalogueEntry *pressed = findCatalogueEntry(index + 1);
+    if (sent && pressed)
+        m_answers.append({sent->Character, pressed->Character});
     const RoundEngine::Outcome outcome = m_round.answer(index);
     if (outcome.question == Question::PlayAgainAfterMiss) {
         apply(outcome);
@@ -229,7 +235,12 @@ void Form1::apply(const RoundEngine::Outcome &outcome)
     Answer = qint16(platform::services().questions->ask(box.title, box.text, box.exclamation));
     if (!stillOpen())
         return;
-    follow(m_round.answered(outcome.question, Answer == platform::Yes));
+    const qint16 level = m_round.level();
+    const RoundEngine::Reply reply = m_round.answered(outcome.question, Answer == platform::Yes);
+    // Between the question and whatever sound comes next, nothing waits for the file.
+    if (reply.endedScore)
+        RecordProgress(level, *reply.endedScore);
+    follow(reply);
 }
 
 void Form1::follow(const RoundEngine::Reply &reply)
@@ -355,4 +366,10 @@ void Form1::PaintLevelLabel(double red, double green)
     QPalette palette = ui().lblNivel->palette();
     palette.setColor(QPalette::WindowText, QColor(int(std::lround(red)), int(std::lround(green)), 0));
     ui().lblNivel->setPalette(palette);
+}
+
+void Form1::RecordProgress(int level, int score)
+{
+    ProgressFile::record(m_answers, {platform::services().clock->today(), level, score});
+    m_answers.clear();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/services.h"
+#include "progress/progress.h"
 #include "rules/roundengine.h"
 #include "runtime/designedform.h"
 
@@ -77,6 +78,9 @@ private:
     void ShowSent(int number);
     void SetHintCaption(const QString &caption);
     void PaintLevelLabel(double red, double green);
+    // Keeps the game just ended, its answers, the level it reached and its score, in the learner's
+    // progress.
+    void RecordProgress(int level, int score);
     // False once the handler's window has been closed or the program has ended: nothing more may
     // touch the controls then, since touching them would load the window again.
     bool stillOpen() const;
@@ -87,4 +91,6 @@ private:
     qint16 Answer = 0;
     std::array<QPushButton *, CharacterButtons> m_command1 = {};
     platform::Timer *m_timer1 = nullptr;
+    // The answers of the game in progress, kept with its end.
+    QList<Progress::Answer> m_answers;
 };

@@ -1,6 +1,8 @@
 #include "form2.h"
 
 #include "platform/timer.h"
+#include "progress/progressfile.h"
+#include "progress/progresswindow.h"
 #include "runtime/colours.h"
 #include "runtime/pictures.h"
 #include "scores/topfive.h"
@@ -50,6 +52,7 @@ void Form2::createControls(QWidget &window)
     connect(controls.Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     connect(controls.command3, &QPushButton::clicked, this, &Form2::command3_Click);
     connect(controls.mnuAcercade, &QAction::triggered, this, &Form2::mnuAcercade_Click);
+    connect(controls.mnuProgreso, &QAction::triggered, this, &Form2::mnuProgreso_Click);
 
     // The arrow keys step through the characters, as the welcome text promises, wherever the
     // focus is but in a text, whose arrows are its own.
@@ -108,6 +111,17 @@ void Form2::mnuAcercade_Click()
 {
     // The about panel comes over this window, which goes on with its welcome.
     Forms::get(FormId::Form4).show();
+}
+
+void Form2::mnuProgreso_Click()
+{
+    if (!m_progress) {
+        // Read and built only now: nothing of it costs the start or the other windows anything.
+        m_progress = new ProgressWindow(ProgressFile::read(), window());
+    }
+    m_progress->show();
+    m_progress->raise();
+    m_progress->activateWindow();
 }
 
 void Form2::Command1_Click()

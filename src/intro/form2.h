@@ -3,6 +3,7 @@
 #include "runtime/designedform.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QString>
 #include <array>
 
@@ -12,6 +13,7 @@ class Timer;
 namespace Ui {
 class Form2;
 }
+class ProgressWindow;
 
 // The introduction window, the program's hub: it greets the player with a timed welcome text,
 // presents the 38 characters one by one, seen and heard, shows the top-five table, and leads to
@@ -34,6 +36,8 @@ public:
     void Timer1_Timer();
 
     void mnuAcercade_Click();
+    // "Progreso": the learner's progress, in a window of its own beside this one.
+    void mnuProgreso_Click();
     void Command1_Click();
     void command3_Click();
 
@@ -55,4 +59,6 @@ private:
 
     std::array<QLabel *, 10> top5{};
     platform::Timer *m_timer1 = nullptr;
+    // Goes with the window's controls.
+    QPointer<ProgressWindow> m_progress;
 };

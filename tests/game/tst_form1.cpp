@@ -2,6 +2,7 @@
 #include "filebytes.h"
 #include "game/form1.h"
 #include "gamewindow.h"
+#include "progress/progressfile.h"
 #include "scores/scoretobeat.h"
 #include "standinwindow.h"
 #include "windowcontrols.h"
@@ -341,7 +342,8 @@ private slots:
         QCOMPARE(levelColour(), QColor(227, 28, 0));
     }
 
-    // No leaves for the introduction window after the high-score check.
+    // No leaves for the introduction window after the high-score check. The game's answers, its
+    // level and its score are kept in the learner's progress.
     void wrongAnswer_no_leaves()
     {
         willDraw(1, 3);
@@ -353,6 +355,11 @@ private slots:
         QCOMPARE(loads(), (QStringList{"name", "intro"}));
         QCOMPARE(game().round().score(), 0);
         QCOMPARE(fakes->programEnd.calls, 0);
+        const Progress progress = ProgressFile::read();
+        QCOMPARE(progress.counts().value(QStringLiteral("E")), (Progress::Counts{2, 1}));
+        QCOMPARE(progress.mixUps(10).value(0).pressed, QStringLiteral("S"));
+        QCOMPARE(progress.games().size(), std::size_t(1));
+        QCOMPARE(progress.games().front(), (Progress::Game{fakes->clock.date, 3, 1}));
     }
 
     // While the miss is told, the character sent stands out in the selection colours and a

@@ -41,4 +41,14 @@ man=$root/share/man/man6/zumbarel.6.gz
 [ -s "$man" ] || fail "no man page"
 warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$man" 2>&1 >/dev/null || true)
 [ -z "$warnings" ] || fail "man page: $warnings"
+doc=$root/share/doc/zumbarel
+[ -s "$doc/copyright" ] || fail "no copyright file"
+# Every folder of the source names its licence, so a new one cannot come in unlicensed. The
+# checkout's own list, where there is one, leaves out build folders; hidden folders fall under *.
+if ! folders=$(git -C "$2" ls-files 2>/dev/null | cut -s -d/ -f1); then
+    folders=$(find "$2" -mindepth 1 -maxdepth 1 -type d ! -name build -printf '%P\n')
+fi
+for folder in $(echo "$folders" | grep -v '^\.' | sort -u); do
+    grep -Eq "^Files:(.*[[:space:]])?$folder/\*([[:space:]]|\$)" "$doc/copyright" || fail "no Files paragraph for $folder/ in the copyright file"
+done
 echo "installed tree complete"

@@ -297,6 +297,28 @@ private slots:
         QCOMPARE(intro::control<QLabel>("top5_9")->text(), QStringLiteral("50 "));
     }
 
+    // "Progreso" opens the learner's progress, read from the file beside the high scores, in a
+    // window of its own that is not modal: the welcome goes on, and a second choice brings the
+    // same window back.
+    void progreso_opensProgressBesideWelcome()
+    {
+        FakeRuntime fakes;
+        writeFileBytes(fakes.folder.path() + QStringLiteral("/progreso.txt"),
+                       "Zumbarel progreso 1\npartidas 4\ncaracter E 5 4\nfallo E T 1\nfin\n");
+        intro::window().show();
+        intro::window().window()->findChild<QAction *>(QStringLiteral("mnuProgreso"))->trigger();
+        auto *progress = intro::window().window()->findChild<QWidget *>(QStringLiteral("ProgressWindow"));
+        QVERIFY(progress && progress->isVisible() && !progress->isModal());
+        QCOMPARE(progress->findChild<QLabel *>(QStringLiteral("summaryLabel"))->text(),
+                 QStringLiteral("Has jugado 4 partidas y dado 5 respuestas."));
+        const QString before = intro::text();
+        fakes.timers.advance(3000);
+        QVERIFY(intro::text() != before);
+        intro::window().window()->findChild<QAction *>(QStringLiteral("mnuProgreso"))->trigger();
+        QCOMPARE(intro::window().window()->findChildren<QWidget *>(QStringLiteral("ProgressWindow")).size(),
+                 1);
+    }
+
     // ---- layout ----
 
     // The design state of the window and its controls.
