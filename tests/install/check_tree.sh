@@ -51,4 +51,9 @@ fi
 for folder in $(echo "$folders" | grep -v '^\.' | sort -u); do
     grep -Eq "^Files:(.*[[:space:]])?$folder/\*([[:space:]]|\$)" "$doc/copyright" || fail "no Files paragraph for $folder/ in the copyright file"
 done
+changelog=$doc/changelog.gz
+[ -s "$changelog" ] || fail "no changelog"
+top=$(gzip -dc "$changelog" | dpkg-parsechangelog -l- -S Version) || fail "changelog unreadable"
+[ "$top" = "$3" ] || fail "the changelog's latest entry is $top, not $3"
+grep -q "^## $3 " "$2/CHANGELOG.md" || fail "CHANGELOG.md has no entry for $3"
 echo "installed tree complete"
