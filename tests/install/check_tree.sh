@@ -14,7 +14,7 @@ sounds=$(find "$root/lib/zumbarel" -maxdepth 1 -name '*.wav' | wc -l)
 
 desktop=$root/share/applications/zumbarel.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
-grep -qx 'Categories=Game;Education;' "$desktop" || fail "categories"
+grep -qx 'Categories=Game;LogicGame;' "$desktop" || fail "categories"
 grep -q '^Comment\[es\]=' "$desktop" || fail "no Spanish comment"
 grep -qx 'Icon=zumbarel' "$desktop" || fail "icon name"
 # The program reports this id to the desktop, which finds the menu entry by it.
@@ -27,6 +27,9 @@ appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate"
 grep -q "<release version=\"$3\"" "$metainfo" || fail "no release $3"
 grep -q '<p xml:lang="es">' "$metainfo" || fail "no Spanish description"
 grep -q '<launchable type="desktop-id">zumbarel.desktop</launchable>' "$metainfo" || fail "launchable"
+# Software catalogues and menus list the game in the same place.
+categories=$(grep -o '<category>[^<]*' "$metainfo" | sed 's/<category>//' | tr '\n' ';')
+grep -qxF "Categories=$categories" "$desktop" || fail "the metainfo's categories $categories differ from the menu's"
 
 [ -s "$root/share/icons/hicolor/scalable/apps/zumbarel.svg" ] || fail "no scalable icon"
 for size in 16 32 48 64 128 256; do
