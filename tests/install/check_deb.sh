@@ -24,6 +24,9 @@ for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libpulse0 
 done
 # Computed, so with the versions the build was linked against.
 echo "$depends" | grep -Eq 'libqt6core6[^,]*\(>= ' || fail "no version in the computed dependencies: $depends"
+# Any server that speaks PulseAudio's protocol plays the sounds.
+recommends=$(field Recommends)
+[[ ", $recommends," == *", pulseaudio | pipewire-pulse,"* ]] || fail "no sound server recommended: $recommends"
 echo "$info" | grep -q 'aprende código Morse de oído' || fail "no Spanish description"
 echo "$info" | grep -q 'learn Morse code by ear' || fail "no English description"
 
