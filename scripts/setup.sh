@@ -10,10 +10,10 @@ packages=(
     fonts-liberation2 fonts-ebgaramond
     qt6-translations-l10n qt6-wayland
 )
-# The desktop's validators, the Debian package's tools and man, for the installed copy's tests;
-# FUSE, for a sound file whose open hangs.
+# The desktop's validators, the Debian package's tools, lintian and man, for the installed copy's
+# tests; FUSE, for a sound file whose open hangs.
 test_packages=(pulseaudio pulseaudio-utils xvfb xauth libxcb-damage0-dev matchbox-window-manager
-    desktop-file-utils appstream dpkg-dev man-db libfuse3-dev fuse3)
+    desktop-file-utils appstream dpkg-dev lintian man-db libfuse3-dev fuse3)
 
 zumbarel_setup() {
     local preset=$1
