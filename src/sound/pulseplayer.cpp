@@ -1,6 +1,7 @@
 #include "pulseplayer.h"
 
-#include "morsetiming.h"
+#include "cutplan.h"
+#include "feed.h"
 #include "platform/logging.h"
 #include "soundcache.h"
 #include "soundloader.h"
@@ -9,9 +10,7 @@
 #include <QDebug>
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <mutex>
-#include <numbers>
 #include <optional>
 #include <pulse/pulseaudio.h>
 #include <sys/eventfd.h>
@@ -24,24 +23,11 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr int Rate = 44100;
+constexpr int Rate = CutPlan::Rate;
 constexpr pa_sample_spec Format{PA_SAMPLE_FLOAT32NE, Rate, 1};
 constexpr int64_t FrameBytes = sizeof(float);
-// The sound cut off fades out over this many frames (5 ms) instead of stopping dead.
-constexpr int64_t FadeFrames = Rate / 200;
-// After a cut, the new sound waits until the listener has heard this much silence since the old
-// sound's last sound: any less and the old fragment and the new character are heard as one.
-constexpr auto GapFrames = int64_t(morse::CharacterGapMs * Rate / 1000.0);
-// A cut leaves this much after the server's read position untouched, besides what the server
-// has read since it answered: the sink takes its data in blocks of a few milliseconds, and on a
-// busy machine the cut may take a few more to reach it. Unheard, as the fade is 5 ms after all.
-constexpr int64_t CutMargin = 8 * Rate / 1000;
-// Sent ahead of the server: enough to ride out a busy machine, little enough that a cut (or a
-// failed play, which writes silence) rewrites little.
-constexpr int64_t AheadFrames = Rate / 10;
+constexpr int64_t AheadFrames = CutPlan::AheadFrames;
 constexpr auto TopUpEvery = 20ms;
-// A sample this quiet or quieter is silence to a listener.
-constexpr float Quiet = 1.0f / 1024.0f;
 
 // Reconnecting costs the server a client; one try a second is plenty after a failure.
 constexpr auto RetryInterval = 1s;
@@ -135,40 +121,6 @@ struct Inbox
     }
 };
 
-// What the stream plays from one play() on: the fade of the sound it cut off, silence, then the
-// new sound, then, if needed, silence over what the old sound had sent further ahead.
-struct Feed
-{
-    std::vector<float> lead;
-    int64_t silence = 0;
-    std::shared_ptr<const Samples> sound;
-    int64_t tail = 0;
-    int64_t sent = 0;
-    // When its first frame is heard, near enough.
-    SteadyClock::time_point start{};
-
-    int64_t soundFrames() const { return sound ? int64_t(sound->size()) : 0; }
-    int64_t total() const { return int64_t(lead.size()) + silence + soundFrames() + tail; }
-    float at(int64_t frame) const
-    {
-        if (frame < int64_t(lead.size()))
-            return lead[size_t(frame)];
-        frame -= int64_t(lead.size()) + silence;
-        if (frame < 0 || frame >= soundFrames())
-            return 0.0f;
-        return float((*sound)[size_t(frame)]) / 32768.0f;
-    }
-    // The last frame before `end` that a listener hears, or -1 if none within `reach` frames.
-    int64_t lastLoudBefore(int64_t end, int64_t reach) const
-    {
-        for (int64_t i = std::min(end, total()) - 1; i >= std::max<int64_t>(0, end - reach); --i) {
-            if (std::abs(at(i)) > Quiet)
-                return i;
-        }
-        return -1;
-    }
-};
-
 } // namespace
 
 // The libpulse work happens on the mainloop's thread; the decoding on the loader's. The UI thread
@@ -199,9 +151,8 @@ private:
     void connect();
     void openStream();
     void startCut();
-    void cutAt(std::optional<int64_t> readIndex, std::optional<int64_t> writeIndex);
+    void cutAt(const std::optional<CutPlan::Server> &server, bool appendCut = false);
     bool mayBeHeard() const;
-    SteadyClock::duration silenceHeard() const;
     void feed();
     bool write(const float *data, int64_t frames, pa_seek_mode_t seek, int64_t at);
     bool wake();
@@ -235,6 +186,8 @@ private:
     quint64 m_accepted = 0;
     std::optional<SoundLoader::Result> m_next;
     std::optional<Feed> m_feed;
+    // When the feed's first frame is heard, near enough.
+    SteadyClock::time_point m_feedStart{};
     // Frames of the feed sent when the timing request went out: the write index answered counts
     // those and no more.
     int64_t m_sentAtRequest = 0;
@@ -444,21 +397,7 @@ void PulsePlayer::Impl::onStreamState(pa_stream *stream, void *self)
 
 bool PulsePlayer::Impl::mayBeHeard() const
 {
-    return m_feed && SteadyClock::now() < m_feed->start + durationOf(m_feed->total()) + HeardFor;
-}
-
-// How long the listener has heard nothing, as far as the clock tells: the sound played last,
-// from its start, without a break.
-SteadyClock::duration PulsePlayer::Impl::silenceHeard() const
-{
-    if (!m_feed)
-        return SteadyClock::duration::max();
-    const auto now = SteadyClock::now();
-    const int64_t heard = std::min(m_feed->sent, framesIn(now - m_feed->start));
-    const int64_t last = m_feed->lastLoudBefore(heard, GapFrames);
-    if (last < 0)
-        return SteadyClock::duration::max();
-    return now - (m_feed->start + durationOf(last + 1));
+    return m_feed && SteadyClock::now() < m_feedStart + durationOf(m_feed->total()) + HeardFor;
 }
 
 // A new sound replaces the one playing. Where the old one may still be heard, only the server
@@ -469,16 +408,15 @@ void PulsePlayer::Impl::startCut()
     if (m_cutSince)
         return; // the answer on its way serves the newest request
     if (!mayBeHeard()) {
-        cutAt(std::nullopt, std::nullopt);
+        cutAt(std::nullopt);
+        return;
+    }
+    if (m_appendCuts) {
+        // Where the queue ends is known here, so the server need not be asked.
+        cutAt(std::nullopt, true);
         return;
     }
     m_sentAtRequest = m_feed->sent;
-    if (m_appendCuts) {
-        // Where the queue ends is known here, so the server need not be asked: these stand-in
-        // indices put the cut at the end of what was sent.
-        cutAt(int64_t(0), m_feed->sent + 1);
-        return;
-    }
     m_timing = pa_stream_update_timing_info(m_stream, &Impl::onTiming, this);
     if (!m_timing) {
         lose(pa_context_errno(m_context));
@@ -497,86 +435,47 @@ void PulsePlayer::Impl::onTiming(pa_stream *stream, int success, void *self)
     const auto asked = *impl->m_cutSince;
     impl->m_cutSince.reset();
     const pa_timing_info *timing = success ? pa_stream_get_timing_info(stream) : nullptr;
-    if (timing && !timing->read_index_corrupt && !timing->write_index_corrupt)
-        impl->cutAt(timing->read_index / FrameBytes + framesIn(SteadyClock::now() - asked),
-                    timing->write_index / FrameBytes);
-    else
-        impl->cutAt(std::nullopt, std::nullopt);
+    if (!timing || timing->read_index_corrupt || timing->write_index_corrupt) {
+        impl->cutAt(std::nullopt);
+        return;
+    }
+    CutPlan::Server server;
+    server.read = timing->read_index / FrameBytes;
+    server.write = timing->write_index / FrameBytes;
+    server.sinceAsked = framesIn(SteadyClock::now() - asked);
+    server.sentAtRequest = impl->m_sentAtRequest;
+    // A stream that ran dry counts the silence the sink has mixed for it since; less what the sink
+    // mixed ahead, which it takes back to play the next data at once.
+    if (!timing->playing && timing->since_underrun > 0)
+        server.drained =
+            timing->since_underrun / FrameBytes - framesIn(std::chrono::microseconds(timing->sink_usec));
+    impl->cutAt(server);
 }
 
-// Composes the new feed. With the server's indices, the old sound is still queued from the read
-// index on: it plays on unchanged up to a point a little past that index, and from there its own
-// continuation fades out, sample for sample, so that it never stops dead. Silence follows until a
-// character gap has passed since its last sound, and then the new sound. Without them, nothing of
-// the old sound is left to hear, and only the rest of the gap is owed.
-void PulsePlayer::Impl::cutAt(std::optional<int64_t> readIndex, std::optional<int64_t> writeIndex)
+// Composes the new feed (see CutPlan) and writes its first frames where the plan says.
+void PulsePlayer::Impl::cutAt(const std::optional<CutPlan::Server> &server, bool appendCut)
 {
     if (!m_next)
         return;
-    Feed next;
-    next.sound = std::move(m_next->samples);
+    const auto now = SteadyClock::now();
+    CutPlan plan(m_feed ? &*m_feed : nullptr, m_feed ? framesIn(now - m_feedStart) : 0, server, appendCut,
+                 std::move(m_next->samples));
     m_next.reset();
+    if (!plan.writes())
+        return;
+    const CutPlan::Write first = plan.firstWrite();
+    m_feed = plan.takeFeed();
+    m_feedStart = now + durationOf(plan.startsIn());
 
-    std::optional<int64_t> from;
-    if (readIndex && writeIndex && m_feed) {
-        const int64_t feedAt = *writeIndex - m_sentAtRequest;
-        const int64_t cut =
-            m_appendCuts ? *writeIndex : std::max(std::min(*readIndex + CutMargin, *writeIndex), *readIndex);
-        const int64_t offset = cut - feedAt;
-        if (offset >= 0 && *readIndex < *writeIndex && (cut < *writeIndex || m_appendCuts)) {
-            from = cut;
-            const Feed &old = *m_feed;
-            const int64_t fade = std::min(FadeFrames, old.total() - offset);
-            next.lead.resize(size_t(fade));
-            // A raised cosine starts and ends flat, so the fade adds no step of its own.
-            for (int64_t i = 0; i < fade; ++i) {
-                const double gain =
-                    0.5 + 0.5 * std::cos(std::numbers::pi * double(i + 1) / double(FadeFrames + 1));
-                next.lead[size_t(i)] = float(old.at(offset + i) * gain);
-            }
-            // The fade's own quiet end counts as silence already heard.
-            int64_t last = -1;
-            for (int64_t i = fade - 1; i >= 0 && last < 0; --i) {
-                if (std::abs(next.lead[size_t(i)]) > Quiet)
-                    last = i;
-            }
-            if (last < 0) {
-                const int64_t before = old.lastLoudBefore(offset, GapFrames);
-                last = before < 0 ? -GapFrames - 1 : before - offset;
-            }
-            next.silence = next.sound ? std::max<int64_t>(0, last + 1 + GapFrames - fade) : 0;
-            // Silence over what the old sound had sent beyond the new feed's end.
-            next.tail = std::max<int64_t>(0, *writeIndex - cut - next.total());
-        }
-    }
-    if (!from) {
-        const auto heard = silenceHeard();
-        const auto owed = heard >= durationOf(GapFrames) ? 0 : GapFrames - framesIn(heard);
-        next.silence = next.sound ? owed : 0;
-    }
-    if (!next.sound && !from)
-        return; // a failed play with nothing left to cut: silence is what there is already
-
-    // When the new feed's first frame will be heard: after what stays queued before it.
-    if (from && m_appendCuts)
-        next.start = std::max(SteadyClock::now(), m_feed->start + durationOf(m_sentAtRequest));
-    else
-        next.start = SteadyClock::now() + durationOf(from ? *from - *readIndex : 0);
-    m_feed = std::move(next);
-
-    // The first write says where the feed begins: at the cut, or where the server reads next. It
-    // covers all that the old feed had sent, so none of that is left to play.
-    const int64_t cover = from ? *writeIndex - *from : 0;
-    std::vector<float> chunk(size_t(std::min(m_feed->total(), std::max(AheadFrames, cover))));
+    std::vector<float> chunk(size_t(first.frames));
     for (size_t i = 0; i < chunk.size(); ++i)
         chunk[i] = m_feed->at(int64_t(i));
-    const bool written =
-        !from          ? write(chunk.data(), int64_t(chunk.size()), PA_SEEK_RELATIVE_ON_READ, 0)
-        : m_appendCuts ? write(chunk.data(), int64_t(chunk.size()), PA_SEEK_RELATIVE, 0)
-                       : write(chunk.data(), int64_t(chunk.size()), PA_SEEK_ABSOLUTE, *from * FrameBytes);
-    if (!written)
+    const pa_seek_mode_t seek = first.seek == CutPlan::Seek::OnRead     ? PA_SEEK_RELATIVE_ON_READ
+                                : first.seek == CutPlan::Seek::Relative ? PA_SEEK_RELATIVE
+                                                                        : PA_SEEK_ABSOLUTE;
+    if (!write(chunk.data(), first.frames, seek, first.at * FrameBytes))
         return;
-    m_feed->sent = int64_t(chunk.size());
+    m_feed->sent = first.frames;
     if (m_corked && !wake())
         return;
     schedule();
@@ -638,7 +537,7 @@ void PulsePlayer::Impl::onTick(pa_mainloop_api *, pa_time_event *, const struct 
 void PulsePlayer::Impl::feed()
 {
     if (m_feed)
-        sendUpTo(framesIn(SteadyClock::now() - m_feed->start) + AheadFrames);
+        sendUpTo(framesIn(SteadyClock::now() - m_feedStart) + AheadFrames);
 }
 
 // Sends the feed on up to the given frame; false if the connection failed.
@@ -675,7 +574,7 @@ void PulsePlayer::Impl::schedule()
         return;
     pa_usec_t delay = std::chrono::duration_cast<std::chrono::microseconds>(TopUpEvery).count();
     if (m_feed && m_feed->sent >= m_feed->total()) {
-        const auto end = m_feed->start + durationOf(m_feed->total());
+        const auto end = m_feedStart + durationOf(m_feed->total());
         const auto sleep = end + SleepAfter;
         const auto now = SteadyClock::now();
         if (now < sleep) {
