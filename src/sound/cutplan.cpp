@@ -6,95 +6,76 @@
 
 namespace sound {
 
-namespace {
-
-// The last frame before `end` that a listener hears, or -1 if none within `reach` frames.
-int64_t lastLoudBefore(const Feed &feed, int64_t end, int64_t reach)
-{
-    for (int64_t i = std::min(end, feed.total()) - 1; i >= std::max<int64_t>(0, end - reach); --i) {
-        if (std::abs(feed.at(i)) > Feed::Quiet)
-            return i;
-    }
-    return -1;
-}
-
-} // namespace
-
-// With the server's indices, the old sound is still queued from the read index on: it plays on
-// unchanged up to a point a little past that index, and from there its own continuation fades
-// out, sample for sample, so that it never stops dead. Silence follows until a character gap has
-// passed since its last sound, and then the new sound. Without them, nothing of the old sound is
-// left to hear, and only the rest of the gap is owed, as the clock tells.
+// What the listener has heard is counted in the stream's own frames wherever they are known: the
+// clock runs on while a stream that ran dry or stalled waits, and silence it counts may not have
+// been heard yet. Only when the server was not asked does the clock stand in.
 CutPlan::CutPlan(const Feed *old, int64_t playedFor, const std::optional<Server> &server, bool appendCuts,
                  std::shared_ptr<const Samples> sound)
 {
     m_feed.sound = std::move(sound);
-    std::optional<int64_t> readIndex;
-    std::optional<int64_t> writeIndex;
-    int64_t sentAtRequest = 0;
-    if (old && appendCuts) {
-        // Stand-in indices that put the cut at the end of what was sent.
-        readIndex = 0;
-        writeIndex = old->sent + 1;
-        sentAtRequest = old->sent;
+    // What the old feed has queued from where the new one begins, which the new one writes over.
+    int64_t cover = 0;
+    bool carriesOn = false;
+    if (!old) {
+        m_quiet = GapFrames;
+    } else if (appendCuts) {
+        // All that was sent is heard; the old sound fades out from where it stops.
+        carriesOn = true;
+        fadeFrom(*old, old->sent);
+        m_write = {Seek::Relative, 0, 0};
+        m_startsIn = std::max<int64_t>(0, old->sent - playedFor);
+    } else if (server && server->read >= server->write) {
+        // The stream has run dry: all that was sent has been heard, then silence since. The
+        // server's counts say how long, where the clock would count any stall as silence too.
+        const int64_t sentEnd = server->sentAtRequest;
+        m_quiet =
+            std::min(GapFrames, old->quietBefore(sentEnd, GapFrames) + std::max<int64_t>(0, server->drained));
+        m_feed.silenceBefore = m_quiet;
     } else if (server) {
-        readIndex = server->read + server->sinceAsked;
-        writeIndex = server->write;
-        sentAtRequest = server->sentAtRequest;
+        // The old sound plays on unchanged up to a point a little past the read index, and all of
+        // it up to there may be heard; it fades out from there. Never before the old feed's first
+        // frame, whose lead was written for what came before it, nor past what was sent: with
+        // less than the margin queued, the queue plays out and the fade follows it.
+        const int64_t feedAt = server->write - server->sentAtRequest;
+        const int64_t readNow = server->read + server->sinceAsked;
+        const int64_t cut = std::clamp(readNow + CutMargin, feedAt, server->write);
+        carriesOn = true;
+        fadeFrom(*old, cut - feedAt);
+        cover = server->write - cut;
+        m_write = {Seek::Absolute, cut, 0};
+        m_startsIn = std::max<int64_t>(0, cut - readNow);
+    } else {
+        // Only the clock tells what has been heard: the sound played from its start without a
+        // break, then silence.
+        const int64_t heard = std::clamp<int64_t>(playedFor, 0, old->sent);
+        m_quiet =
+            std::min(GapFrames, old->quietBefore(heard, GapFrames) + (std::max(playedFor, heard) - heard));
+        m_feed.silenceBefore = m_quiet;
     }
-    std::optional<int64_t> from;
-    if (readIndex && writeIndex && old) {
-        const int64_t feedAt = *writeIndex - sentAtRequest;
-        const int64_t cut =
-            appendCuts ? *writeIndex : std::max(std::min(*readIndex + CutMargin, *writeIndex), *readIndex);
-        const int64_t offset = cut - feedAt;
-        if (offset >= 0 && *readIndex < *writeIndex && (cut < *writeIndex || appendCuts)) {
-            from = cut;
-            const int64_t fade = std::min(FadeFrames, old->total() - offset);
-            m_feed.lead.resize(size_t(fade));
-            // A raised cosine starts and ends flat, so the fade adds no step of its own.
-            for (int64_t i = 0; i < fade; ++i) {
-                const double gain =
-                    0.5 + 0.5 * std::cos(std::numbers::pi * double(i + 1) / double(FadeFrames + 1));
-                m_feed.lead[size_t(i)] = float(old->at(offset + i) * gain);
-            }
-            // The fade's own quiet end counts as silence already heard.
-            int64_t last = -1;
-            for (int64_t i = fade - 1; i >= 0 && last < 0; --i) {
-                if (std::abs(m_feed.lead[size_t(i)]) > Feed::Quiet)
-                    last = i;
-            }
-            if (last < 0) {
-                const int64_t before = lastLoudBefore(*old, offset, GapFrames);
-                last = before < 0 ? -GapFrames - 1 : before - offset;
-            }
-            m_feed.silence = m_feed.sound ? std::max<int64_t>(0, last + 1 + GapFrames - fade) : 0;
-            // Silence over what the old sound had sent beyond the new feed's end.
-            m_feed.tail = std::max<int64_t>(0, *writeIndex - cut - m_feed.total());
-        }
-    }
-    if (!from) {
-        int64_t owed = 0;
-        if (old) {
-            const int64_t heard = std::min(old->sent, playedFor);
-            const int64_t last = lastLoudBefore(*old, heard, GapFrames);
-            const int64_t quiet = playedFor - (last + 1);
-            owed = last < 0 || quiet >= GapFrames ? 0 : GapFrames - quiet;
-        }
-        m_feed.silence = m_feed.sound ? owed : 0;
-    }
-    if (!m_feed.sound && !from) {
+    if (!m_feed.sound && !carriesOn) {
         m_writes = false; // a failed play with nothing left to cut: silence is what there is already
         return;
     }
-    if (from && appendCuts)
-        m_startsIn = std::max<int64_t>(0, sentAtRequest - playedFor);
-    else
-        m_startsIn = from ? *from - *readIndex : 0;
-    const int64_t cover = from ? *writeIndex - *from : 0;
+    m_feed.silence = m_feed.sound ? std::max<int64_t>(0, GapFrames - m_quiet) : 0;
+    // Silence over what the old sound had sent beyond the new feed's end.
+    m_feed.tail = std::max<int64_t>(0, cover - m_feed.total());
+    // It covers all that the old feed had sent from the cut on, so none of that is left to play.
     m_write.frames = std::min(m_feed.total(), std::max(AheadFrames, cover));
-    m_write.seek = !from ? Seek::OnRead : appendCuts ? Seek::Relative : Seek::Absolute;
-    m_write.at = from && !appendCuts ? *from : 0;
+}
+
+// The old sound's own continuation fades out sample for sample, so that it never stops dead.
+void CutPlan::fadeFrom(const Feed &old, int64_t offset)
+{
+    const int64_t fade = std::clamp<int64_t>(old.total() - offset, 0, FadeFrames);
+    m_feed.lead.resize(size_t(fade));
+    // A raised cosine starts and ends flat, so the fade adds no step of its own.
+    for (int64_t i = 0; i < fade; ++i) {
+        const double gain = 0.5 + 0.5 * std::cos(std::numbers::pi * double(i + 1) / double(FadeFrames + 1));
+        m_feed.lead[size_t(i)] = float(old.at(offset + i) * gain);
+    }
+    m_feed.silenceBefore = old.quietBefore(offset, GapFrames);
+    // The fade's own quiet end counts as silence already heard.
+    m_quiet = m_feed.quietBefore(fade, GapFrames);
 }
 
 } // namespace sound
