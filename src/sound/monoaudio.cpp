@@ -8,7 +8,6 @@
 #include <memory>
 #include <sndfile.h>
 #include <soxr.h>
-#include <stdexcept>
 #include <sys/stat.h>
 #include <type_traits>
 #include <unistd.h>
@@ -88,10 +87,10 @@ template <class Sample> constexpr soxr_datatype_t soxrType()
 }
 
 template <class Sample>
-std::vector<Sample> convertRate(const std::vector<Sample> &in, int fromRate, int toRate, std::string *error)
+Expected<std::vector<Sample>> convertRate(const std::vector<Sample> &in, int fromRate, int toRate)
 {
     if (in.empty())
-        return {};
+        return std::vector<Sample>();
     const auto length = size_t(std::ceil(double(in.size()) * toRate / fromRate));
     std::vector<Sample> out(length);
     const soxr_io_spec_t io = soxr_io_spec(soxrType<Sample>(), soxrType<Sample>());
@@ -99,10 +98,8 @@ std::vector<Sample> convertRate(const std::vector<Sample> &in, int fromRate, int
     size_t done = 0;
     const soxr_error_t failed = soxr_oneshot(fromRate, toRate, 1, in.data(), in.size(), nullptr, out.data(),
                                              out.size(), &done, &io, &quality, nullptr);
-    if (failed) {
-        *error = failed;
-        return {};
-    }
+    if (failed)
+        return Expected<std::vector<Sample>>::failure(failed);
     out.resize(done);
     return out;
 }
@@ -113,43 +110,34 @@ struct FileCloser
 };
 
 template <class Sample>
-std::optional<Mono<Sample>> readMono(const std::string &path, int rate, const Limits &limits,
-                                     std::string *error)
+Expected<Mono<Sample>> readMono(const std::string &path, int rate, const Limits &limits)
 {
+    const auto refused = [](std::string why) { return Expected<Mono<Sample>>::failure(std::move(why)); };
     // Opened without waiting, so that a FIFO with no writer is seen for what it is at once.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        *error = std::strerror(errno);
-        return std::nullopt;
-    }
+    if (fd < 0)
+        return refused(std::strerror(errno));
     struct stat status
     {
     };
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
-        *error = "not a regular file";
-        return std::nullopt;
+        return refused("not a regular file");
     }
     SF_INFO info{};
     const std::unique_ptr<SNDFILE, FileCloser> file(sf_open_fd(fd, SFM_READ, &info, SF_TRUE));
     if (!file) {
         ::close(fd); // not closed by libsndfile when the open fails
-        *error = sf_strerror(nullptr);
-        return std::nullopt;
+        return refused(sf_strerror(nullptr));
     }
-    if (info.channels < 1 || info.channels > 64) {
-        *error = "no channels, or too many";
-        return std::nullopt;
-    }
-    if (info.samplerate < limits.minRate || info.samplerate > limits.maxRate) {
-        *error = "sample rate " + std::to_string(info.samplerate) + " Hz is out of range";
-        return std::nullopt;
-    }
+    if (info.channels < 1 || info.channels > 64)
+        return refused("no channels, or too many");
+    if (info.samplerate < limits.minRate || info.samplerate > limits.maxRate)
+        return refused("sample rate " + std::to_string(info.samplerate) + " Hz is out of range");
     const auto maxFrames = sf_count_t(limits.maxSeconds * info.samplerate);
-    if (info.frames > maxFrames) {
-        *error = "longer than " + std::to_string(int(limits.maxSeconds)) + " s";
-        return std::nullopt;
-    }
+    const std::string tooLong = "longer than " + std::to_string(int(limits.maxSeconds)) + " s";
+    if (info.frames > maxFrames)
+        return refused(tooLong);
 
     // Read until the end rather than trusting the header's frame count: a cut-short file gives what
     // it has, and one longer than its header says is still held to the limit.
@@ -159,47 +147,43 @@ std::optional<Mono<Sample>> readMono(const std::string &path, int rate, const Li
     const bool asShorts = std::is_same_v<Sample, std::int16_t> && integerSamples(info);
     const bool whole = asShorts ? readAll<std::int16_t>(file.get(), info.channels, maxFrames, sound.samples)
                                 : readAll<float>(file.get(), info.channels, maxFrames, sound.samples);
-    if (!whole) {
-        *error = "longer than " + std::to_string(int(limits.maxSeconds)) + " s";
-        return std::nullopt;
-    }
-    if (sound.samples.empty()) {
-        *error = "no audio data";
-        return std::nullopt;
-    }
+    if (!whole)
+        return refused(tooLong);
+    if (sound.samples.empty())
+        return refused("no audio data");
     if (rate != 0 && rate != sound.rate) {
-        sound.samples = convertRate(sound.samples, sound.rate, rate, error);
-        if (sound.samples.empty())
-            return std::nullopt;
+        auto converted = convertRate(sound.samples, sound.rate, rate);
+        if (!converted)
+            return refused(converted.error());
+        sound.samples = std::move(*converted);
         sound.rate = rate;
+        if (sound.samples.empty())
+            return refused("no audio data");
     }
     return sound;
 }
 
 } // namespace
 
-std::optional<Mono<std::int16_t>> readMono16(const std::string &path, int rate, const Limits &limits,
-                                             std::string *error)
+Expected<Mono<std::int16_t>> readMono16(const std::string &path, int rate, const Limits &limits)
 {
-    return readMono<std::int16_t>(path, rate, limits, error);
+    return readMono<std::int16_t>(path, rate, limits);
 }
 
-std::optional<Mono<float>> readMonoFloat(const std::string &path, int rate, const Limits &limits,
-                                         std::string *error)
+Expected<Mono<float>> readMonoFloat(const std::string &path, int rate, const Limits &limits)
 {
-    return readMono<float>(path, rate, limits, error);
+    return readMono<float>(path, rate, limits);
 }
 
-std::vector<float> resample(const std::vector<float> &samples, int fromRate, int toRate)
+Expected<std::vector<float>> resample(const std::vector<float> &samples, int fromRate, int toRate)
 {
     if (fromRate <= 0 || toRate <= 0)
-        throw std::invalid_argument("sample rates must be positive");
+        return Expected<std::vector<float>>::failure("sample rates must be positive");
     if (fromRate == toRate || samples.empty())
         return samples;
-    std::string error;
-    std::vector<float> out = convertRate(samples, fromRate, toRate, &error);
-    if (out.empty())
-        throw std::runtime_error("cannot resample: " + error);
+    auto out = convertRate(samples, fromRate, toRate);
+    if (!out || out->empty())
+        return Expected<std::vector<float>>::failure("cannot resample: " + out.error());
     return out;
 }
 

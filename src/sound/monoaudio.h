@@ -1,7 +1,8 @@
 #pragma once
 
+#include "expected.h"
+
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,14 +26,12 @@ template <class Sample> struct Mono
 
 // Reads a regular file in any format libsndfile knows, averages its channels into one and, unless
 // rate is 0, brings it to that rate. A file that is not a regular file (a FIFO, a folder), a format
-// that cannot be read, and a header outside the limits are refused with the reason in *error
-// before anything is allocated for the sound. A FIFO is refused without waiting for a writer.
-std::optional<Mono<std::int16_t>> readMono16(const std::string &path, int rate, const Limits &limits,
-                                             std::string *error);
-std::optional<Mono<float>> readMonoFloat(const std::string &path, int rate, const Limits &limits,
-                                         std::string *error);
+// that cannot be read, and a header outside the limits are refused with the reason before anything
+// is allocated for the sound. A FIFO is refused without waiting for a writer.
+Expected<Mono<std::int16_t>> readMono16(const std::string &path, int rate, const Limits &limits);
+Expected<Mono<float>> readMonoFloat(const std::string &path, int rate, const Limits &limits);
 
 // Band-limited resampling (libsoxr, high quality): no images going up, no aliases going down.
-std::vector<float> resample(const std::vector<float> &samples, int fromRate, int toRate);
+Expected<std::vector<float>> resample(const std::vector<float> &samples, int fromRate, int toRate);
 
 } // namespace audio

@@ -237,16 +237,17 @@ void PulsePlayer::Impl::request(const QString &path)
 {
     if (!m_loop)
         return;
-    SoundLoader::Result result{++m_tickets, SteadyClock::now(), nullptr, path, {}};
+    SoundLoader::Result result{++m_tickets, SteadyClock::now(), path};
     if (path.isEmpty()) {
         m_inbox->post(std::move(result));
         return;
     }
-    result.samples = m_cache->find(path);
-    if (result.samples)
+    if (auto kept = m_cache->find(path)) {
+        result.sound = std::move(kept);
         m_inbox->post(std::move(result));
-    else
+    } else {
         m_loader->load(result.ticket, path, result.asked);
+    }
 }
 
 void PulsePlayer::Impl::prepare(const QStringList &paths)
@@ -292,9 +293,10 @@ void PulsePlayer::Impl::accept(SoundLoader::Result &&result)
 {
     if (result.path.isEmpty()) {
         m_reported.warn(QStringLiteral("empty"), QStringLiteral("asked to play a file with no name; silent"));
-    } else if (!result.samples) {
+    } else if (!result.sound) {
         m_reported.warn(QStringLiteral("file:") + result.path,
-                        QStringLiteral("cannot play \"%1\": %2; silent").arg(result.path, result.error));
+                        QStringLiteral("cannot play \"%1\": %2; silent")
+                            .arg(result.path, QString::fromStdString(result.sound.error())));
     }
     m_next = std::move(result);
 }
@@ -459,7 +461,7 @@ void PulsePlayer::Impl::cutAt(const std::optional<CutPlan::Server> &server, bool
         return;
     const auto now = SteadyClock::now();
     CutPlan plan(m_feed ? &*m_feed : nullptr, m_feed ? framesIn(now - m_feedStart) : 0, server, appendCut,
-                 std::move(m_next->samples));
+                 m_next->sound ? std::move(*m_next->sound) : nullptr);
     m_next.reset();
     if (!plan.writes())
         return;

@@ -18,17 +18,14 @@ std::shared_ptr<const Samples> SoundCache::find(const QString &path)
     return found->samples;
 }
 
-std::shared_ptr<const Samples> SoundCache::load(const QString &path, QString *error)
+SoundCache::Loaded SoundCache::load(const QString &path)
 {
     if (auto kept = find(path))
         return kept;
 
-    std::string reason;
-    auto sound = audio::readMono16(QFile::encodeName(path).toStdString(), m_rate, audio::Limits{}, &reason);
-    if (!sound) {
-        *error = QString::fromStdString(reason);
-        return nullptr;
-    }
+    auto sound = audio::readMono16(QFile::encodeName(path).toStdString(), m_rate, audio::Limits{});
+    if (!sound)
+        return Loaded::failure(sound.error());
     sound->samples.shrink_to_fit();
     auto samples = std::make_shared<const Samples>(std::move(sound->samples));
     const size_t bytes = samples->size() * sizeof(std::int16_t);

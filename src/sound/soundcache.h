@@ -1,5 +1,7 @@
 #pragma once
 
+#include "expected.h"
+
 #include <QHash>
 #include <QString>
 #include <cstdint>
@@ -24,14 +26,16 @@ public:
     // All that is kept together; the sound played longest ago goes first.
     static constexpr size_t BoundBytes = 6 * 1024 * 1024;
 
+    // A file's samples, or why it cannot be played.
+    using Loaded = audio::Expected<std::shared_ptr<const Samples>>;
+
     explicit SoundCache(int rate);
 
     // The kept samples of a file, or nullptr.
     std::shared_ptr<const Samples> find(const QString &path);
-    // Decodes a file (which may block on a slow file system) and keeps it if it is short. Returns
-    // nullptr with the reason in *error for a file that cannot be played. Failures are not
-    // remembered, so a file that appears or is repaired later plays then.
-    std::shared_ptr<const Samples> load(const QString &path, QString *error);
+    // Decodes a file (which may block on a slow file system) and keeps it if it is short.
+    // Failures are not remembered, so a file that appears or is repaired later plays then.
+    Loaded load(const QString &path);
     size_t keptBytes() const;
 
 private:

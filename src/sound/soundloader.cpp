@@ -60,7 +60,7 @@ struct SoundLoader::Worker
             lock.unlock();
 
             Result result;
-            result.samples = cache->load(path, &result.error);
+            result.sound = cache->load(path);
             if (job) {
                 result.ticket = job->ticket;
                 result.asked = job->asked;
@@ -135,7 +135,7 @@ void SoundLoader::load(quint64 ticket, const QString &path, SteadyClock::time_po
         load(ticket, path, asked);
         return;
     }
-    m_deliver(Result{ticket, asked, nullptr, path, QStringLiteral("sound files do not answer")});
+    m_deliver(Result{ticket, asked, path, SoundCache::Loaded::failure("sound files do not answer")});
 }
 
 void SoundLoader::prepare(const QStringList &paths)

@@ -21,9 +21,9 @@ public:
     {
         quint64 ticket = 0;
         std::chrono::steady_clock::time_point asked{};
-        std::shared_ptr<const Samples> samples; // nullptr: cannot be played
         QString path;
-        QString error;
+        // No reason for an empty name: the player words that itself.
+        SoundCache::Loaded sound = SoundCache::Loaded::failure({});
     };
     // Called on the loader's thread, or on the caller's for a file that cannot be loaded at all;
     // it may be called after the loader has gone, so it must own what it touches.

@@ -10,6 +10,7 @@
 #include <sndfile.h>
 #include <sys/stat.h>
 
+using sound::Samples;
 using sound::SoundCache;
 
 namespace {
@@ -57,9 +58,9 @@ private slots:
             QVERIFY(writeWav(files.last(), Rate, SF_FORMAT_PCM_16,
                              {tone(double(frames) / Rate, 0.1 + 0.01 * i)}));
         }
-        QString error;
         for (const QString &file : files) {
-            QVERIFY2(cache.load(file, &error), qPrintable(error));
+            const auto loaded = cache.load(file);
+            QVERIFY2(loaded, loaded.error().c_str());
             // The first stays in use, so it is never the one played longest ago.
             QVERIFY(cache.find(files.first()));
         }
@@ -71,9 +72,9 @@ private slots:
         const QString voice = dir.filePath(QStringLiteral("voice.wav"));
         QVERIFY(writeWav(voice, Rate, SF_FORMAT_PCM_16, {tone(4.0, 0.3)}));
         const size_t before = cache.keptBytes();
-        const auto decoded = cache.load(voice, &error);
-        QVERIFY(decoded);
-        QCOMPARE(decoded->size(), size_t(4 * Rate));
+        const auto decoded = cache.load(voice);
+        QVERIFY2(decoded, decoded.error().c_str());
+        QCOMPARE((*decoded)->size(), size_t(4 * Rate));
         QVERIFY(!cache.find(voice));
         QCOMPARE(cache.keptBytes(), before);
     }
@@ -88,12 +89,12 @@ private slots:
             samples[i] = float(int(i * 61 % 65536) - 32768) / 32768.0f;
         QVERIFY(writeWav(file, Rate, SF_FORMAT_FLOAT, {samples}));
         SoundCache cache(Rate);
-        QString error;
-        const auto decoded = cache.load(file, &error);
-        QVERIFY2(decoded, qPrintable(error));
-        QCOMPARE(decoded->size(), samples.size());
+        const auto decoded = cache.load(file);
+        QVERIFY2(decoded, decoded.error().c_str());
+        const Samples &exact = **decoded;
+        QCOMPARE(exact.size(), samples.size());
         for (size_t i = 0; i < samples.size(); ++i)
-            QCOMPARE(int((*decoded)[i]), int(i * 61 % 65536) - 32768);
+            QCOMPARE(int(exact[i]), int(i * 61 % 65536) - 32768);
     }
 
     // Any rate, sample format and channel count comes out as the same tone at the cache's rate;
@@ -123,21 +124,21 @@ private slots:
         QVERIFY(writeWav(file, rate, format, channels));
 
         SoundCache cache(Rate);
-        QString error;
-        const auto decoded = cache.load(file, &error);
-        QVERIFY2(decoded, qPrintable(error));
-        QVERIFY2(std::abs(qsizetype(decoded->size()) - qsizetype(0.3 * Rate)) <= Rate / 1000,
-                 qPrintable(QString::number(decoded->size())));
+        const auto decoded = cache.load(file);
+        QVERIFY2(decoded, decoded.error().c_str());
+        const Samples &pcm = **decoded;
+        QVERIFY2(std::abs(qsizetype(pcm.size()) - qsizetype(0.3 * Rate)) <= Rate / 1000,
+                 qPrintable(QString::number(pcm.size())));
         double energy = 0.0;
         int crossings = 0;
-        for (size_t i = 0; i < decoded->size(); ++i) {
-            const double sample = (*decoded)[i] / 32768.0;
+        for (size_t i = 0; i < pcm.size(); ++i) {
+            const double sample = pcm[i] / 32768.0;
             energy += sample * sample;
-            if (i > 0 && ((*decoded)[i - 1] < 0) != ((*decoded)[i] < 0))
+            if (i > 0 && (pcm[i - 1] < 0) != (pcm[i] < 0))
                 ++crossings;
         }
         const double expectedRms = (right >= 0 ? (left + right) / 2 : left) / std::sqrt(2.0);
-        const double rms = std::sqrt(energy / double(decoded->size()));
+        const double rms = std::sqrt(energy / double(pcm.size()));
         QVERIFY2(std::abs(rms - expectedRms) < 0.03 * expectedRms, qPrintable(QString::number(rms)));
         // 500 Hz over 0.3 s crosses zero 300 times.
         QVERIFY2(std::abs(crossings - 300) <= 6, qPrintable(QString::number(crossings)));
@@ -165,11 +166,11 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, reason);
         SoundCache cache(Rate);
-        QString error;
-        QVERIFY(!cache.load(m_unplayable.filePath(name), &error));
-        QVERIFY(!error.isEmpty());
+        const auto refused = cache.load(m_unplayable.filePath(name));
+        QVERIFY(!refused);
+        QVERIFY(!refused.error().empty());
         if (!reason.isEmpty())
-            QCOMPARE(error, reason);
+            QCOMPARE(QString::fromStdString(refused.error()), reason);
         QCOMPARE(cache.keptBytes(), size_t(0));
     }
 

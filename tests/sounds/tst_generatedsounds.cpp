@@ -179,9 +179,9 @@ private slots:
         sound::SoundCache player(SampleRate);
         for (const QString &name : names) {
             QVERIFY2(present.contains(name), qPrintable(name));
-            QString error;
-            const auto decoded = player.load(folder.filePath(name), &error);
-            QVERIFY2(decoded && !decoded->empty(), qPrintable(name + QStringLiteral(": ") + error));
+            const auto decoded = player.load(folder.filePath(name));
+            QVERIFY2(decoded && !(*decoded)->empty(),
+                     qPrintable(name + QStringLiteral(": ") + QString::fromStdString(decoded.error())));
             const std::optional<Sound> sound = load(name);
             QVERIFY2(sound, qPrintable(name));
             QCOMPARE(sound->info.samplerate, SampleRate);

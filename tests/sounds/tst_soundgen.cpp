@@ -65,7 +65,9 @@ private slots:
     // Nyquist frequency (repeating or zero-stuffing samples would).
     void resample_up_noImages()
     {
-        const std::vector<float> output = resample(sine(5000.0, 22050, 1.0), 22050, 44100);
+        const auto resampled = resample(sine(5000.0, 22050, 1.0), 22050, 44100);
+        QVERIFY2(resampled, resampled.error().c_str());
+        const std::vector<float> &output = *resampled;
         QCOMPARE(output.size(), std::size_t(44100));
         QVERIFY(std::abs(amplitudeAt(output, 5000.0, 44100) - 0.5) < 0.005);
         QVERIFY(amplitudeAt(output, 22050.0 - 5000.0, 44100) < 0.5 * 3e-4);
@@ -78,10 +80,20 @@ private slots:
         const std::vector<float> high = sine(15000.0, 44100, 1.0);
         for (std::size_t i = 0; i < mixture.size(); ++i)
             mixture[i] += high[i];
-        const std::vector<float> output = resample(mixture, 44100, 22050);
+        const auto resampled = resample(mixture, 44100, 22050);
+        QVERIFY2(resampled, resampled.error().c_str());
+        const std::vector<float> &output = *resampled;
         QCOMPARE(output.size(), std::size_t(22050));
         QVERIFY(std::abs(amplitudeAt(output, 3000.0, 22050) - 0.5) < 0.005);
         QVERIFY(amplitudeAt(output, 22050.0 - 15000.0, 22050) < 0.5 * 1e-3);
+    }
+
+    // A rate that is no rate is refused with the reason, not thrown: the player shares this path.
+    void resample_rateNotPositive_refused()
+    {
+        const auto refused = resample(sine(440.0, 8000, 0.1), 8000, 0);
+        QVERIFY(!refused);
+        QCOMPARE(QString::fromStdString(refused.error()), QStringLiteral("sample rates must be positive"));
     }
 
     // Quiet sound with sharp spikes reaches the level while the spikes stay under the ceiling,

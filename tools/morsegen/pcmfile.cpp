@@ -25,14 +25,13 @@ using SndfileHandle = std::unique_ptr<SNDFILE, SndfileCloser>;
 
 } // namespace
 
-MonoSound readMono(const std::string &path)
+audio::Expected<MonoSound> readMono(const std::string &path)
 {
     // Tools take what they are given: any rate a codec has, up to an hour.
     const audio::Limits anything{1, 1'000'000, 3600.0};
-    std::string error;
-    auto sound = audio::readMonoFloat(path, 0, anything, &error);
+    auto sound = audio::readMonoFloat(path, 0, anything);
     if (!sound)
-        throw std::runtime_error("cannot read " + path + ": " + error);
+        return audio::Expected<MonoSound>::failure("cannot read " + path + ": " + sound.error());
     return MonoSound{sound->rate, std::move(sound->samples)};
 }
 

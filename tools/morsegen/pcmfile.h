@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sound/expected.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,8 +15,8 @@ struct MonoSound
     std::vector<float> samples;
 };
 
-// Reads any format libsndfile knows, mixing channels down to one. Throws std::runtime_error.
-MonoSound readMono(const std::string &path);
+// Reads any format libsndfile knows, mixing channels down to one; or says why it cannot.
+audio::Expected<MonoSound> readMono(const std::string &path);
 
 // Writes a 16-bit PCM mono WAV. Throws std::runtime_error.
 void writePcm16(const std::string &path, int sampleRate, const std::vector<std::int16_t> &samples);

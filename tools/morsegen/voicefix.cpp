@@ -19,8 +19,13 @@ int main(int argc, char *argv[])
         std::cerr << "usage: voicefix <in.wav> <out.wav> [--loudness DBFS]\n";
         return 2;
     }
+    const auto speech = soundgen::readMono(argv[1]);
+    if (!speech) {
+        std::cerr << "voicefix: " << speech.error() << " (" << argv[1] << ")\n";
+        return 1;
+    }
     try {
-        const soundgen::MonoSound voice = soundgen::prepareVoice(soundgen::readMono(argv[1]), settings);
+        const soundgen::MonoSound voice = soundgen::prepareVoice(*speech, settings);
         soundgen::writePcm16(argv[2], voice.sampleRate, soundgen::toPcm16(voice.samples));
     } catch (const std::exception &error) {
         std::cerr << "voicefix: " << error.what() << " (" << argv[1] << ")\n";

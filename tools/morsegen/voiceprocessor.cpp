@@ -170,8 +170,10 @@ MonoSound prepareVoice(const MonoSound &speech, const VoiceSettings &settings)
 {
     MonoSound voice;
     voice.sampleRate = settings.sampleRate;
-    voice.samples = resample(speech.samples, speech.sampleRate, settings.sampleRate);
-    voice.samples = trimSilence(voice.samples, voice.sampleRate, settings);
+    auto resampled = resample(speech.samples, speech.sampleRate, settings.sampleRate);
+    if (!resampled)
+        throw std::runtime_error(resampled.error());
+    voice.samples = trimSilence(*resampled, voice.sampleRate, settings);
     voice.samples = normaliseLoudness(voice.samples, voice.sampleRate, settings);
     return voice;
 }

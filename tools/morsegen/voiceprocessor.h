@@ -39,7 +39,8 @@ double speechLevelDbfs(const std::vector<float> &samples, int sampleRate);
 std::vector<float> normaliseLoudness(const std::vector<float> &samples, int sampleRate,
                                      const VoiceSettings &settings);
 
-// Resample, trim and normalise: speech as the program plays it.
+// Resample, trim and normalise: speech as the program plays it. Throws std::runtime_error if any
+// step fails.
 MonoSound prepareVoice(const MonoSound &speech, const VoiceSettings &settings);
 
 } // namespace soundgen
