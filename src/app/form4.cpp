@@ -2,6 +2,7 @@
 
 #include "platform/timer.h"
 #include "runtime/pictures.h"
+#include "runtime/soundnotice.h"
 #include "ui_form4.h"
 
 using runtime::FormId;
@@ -16,6 +17,7 @@ void Form4::createControls(QWidget &window)
     setupUi(window);
     m_timer1 = addTimer(25000, true);
     connect(m_timer1, &platform::Timer::tick, this, &Form4::Timer1_Timer);
+    runtime::SoundServerNotice::addTo(window);
 }
 
 void Form4::releaseControls()

@@ -2,11 +2,13 @@
 
 #include "catalogue/playsound.h"
 #include "module1.h"
+#include "platform/services.h"
 #include "runtime/accessibility.h"
 #include "runtime/colours.h"
 #include "runtime/firstframe.h"
 #include "runtime/fonts.h"
 #include "runtime/pictures.h"
+#include "runtime/soundnotice.h"
 #include "windows.h"
 
 #include <QApplication>
@@ -39,6 +41,7 @@ void startProgram()
     runtime::installFonts();
     runtime::installDesignedLook();
     runtime::installAccessibility();
+    new runtime::SoundServerNotice(*platform::services().sound, qApp);
     registerWindows();
     Module1::Main();
     runtime::FirstFrame::then(&finishStart, std::chrono::seconds(1));

@@ -5,6 +5,7 @@
 #include "progress/progresswindow.h"
 #include "runtime/colours.h"
 #include "runtime/pictures.h"
+#include "runtime/soundnotice.h"
 #include "scores/topfive.h"
 #include "ui_form2.h"
 
@@ -66,6 +67,7 @@ void Form2::createControls(QWidget &window)
     };
     arrow(Qt::Key_Left, controls.cmdRetroceder);
     arrow(Qt::Key_Right, controls.cmdAvanzar);
+    runtime::SoundServerNotice::addTo(window);
 }
 
 void Form2::releaseControls()

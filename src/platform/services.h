@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // The outside world as the program sees it. Every rule of the game reaches the clock, the random
 // generator, the sound device, the question box, the program folder and the end of the process
@@ -19,6 +20,11 @@ public:
     virtual void play(const QString &path) = 0;
     // Gets files ready ahead of their first play, without waiting; nothing plays.
     virtual void prepare(const QStringList &paths) { Q_UNUSED(paths); }
+    // Whether a sound server answers, told to `changed` as soon as it is known and again each time
+    // it changes, on whatever thread learns it; `changed` must only pass the news on. A new watcher
+    // replaces the old one, and none is called once an empty one has been set.
+    using ServerWatcher = std::function<void(bool answers)>;
+    virtual void watchServer(ServerWatcher changed) { Q_UNUSED(changed); }
 };
 
 class Clock

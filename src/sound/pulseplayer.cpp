@@ -136,6 +136,7 @@ public:
 
     void request(const QString &path);
     void prepare(const QStringList &paths);
+    void watch(platform::SoundOutput::ServerWatcher changed);
 
 private:
     static void onWake(pa_mainloop_api *, pa_io_event *, int, pa_io_event_flags_t, void *self);
@@ -161,6 +162,7 @@ private:
     void cancel(pa_operation *&operation);
     void lose(int error);
     void teardown();
+    void tell(bool answers);
 
     // Shared with the UI thread and the loader.
     std::shared_ptr<Inbox> m_inbox = std::make_shared<Inbox>();
@@ -192,6 +194,12 @@ private:
     // those and no more.
     int64_t m_sentAtRequest = 0;
     platform::OncePerCause m_reported{platform::lcSound};
+
+    // Shared with the UI thread: the watcher is called with the lock held, so that once it has
+    // been replaced no call to the old one is still on its way.
+    std::mutex m_watchMutex;
+    platform::SoundOutput::ServerWatcher m_watcher;
+    std::optional<bool> m_answers;
 };
 
 PulsePlayer::Impl::Impl(const QString &server) : m_server(server.toUtf8())
@@ -381,6 +389,7 @@ void PulsePlayer::Impl::onStreamState(pa_stream *stream, void *self)
     switch (pa_stream_get_state(stream)) {
     case PA_STREAM_READY:
         impl->m_ready = true;
+        impl->tell(true);
         // A later outage is news again.
         impl->m_reported.forget(QStringLiteral("server"));
         if (impl->m_next && SteadyClock::now() - impl->m_next->asked <= FreshFor)
@@ -613,6 +622,25 @@ void PulsePlayer::Impl::lose(int error)
     m_broken = true;
     m_ready = false;
     m_next.reset();
+    tell(false);
+}
+
+void PulsePlayer::Impl::watch(platform::SoundOutput::ServerWatcher changed)
+{
+    const std::lock_guard lock(m_watchMutex);
+    m_watcher = std::move(changed);
+    if (m_watcher && m_answers)
+        m_watcher(*m_answers);
+}
+
+void PulsePlayer::Impl::tell(bool answers)
+{
+    const std::lock_guard lock(m_watchMutex);
+    if (m_answers == answers)
+        return;
+    m_answers = answers;
+    if (m_watcher)
+        m_watcher(answers);
 }
 
 void PulsePlayer::Impl::cancel(pa_operation *&operation)
@@ -664,6 +692,11 @@ void PulsePlayer::play(const QString &path)
 void PulsePlayer::prepare(const QStringList &paths)
 {
     m_impl->prepare(paths);
+}
+
+void PulsePlayer::watchServer(ServerWatcher changed)
+{
+    m_impl->watch(std::move(changed));
 }
 
 } // namespace sound

@@ -24,6 +24,7 @@ public:
 
     void play(const QString &path) override;
     void prepare(const QStringList &paths) override;
+    void watchServer(ServerWatcher changed) override;
 
 private:
     class Impl;
