@@ -26,6 +26,10 @@ ProgressWindow::ProgressWindow(const Progress &progress, QWidget *parent)
     runtime::useInstalledFamilies(*this);
     connect(m_ui->closeButton, &QPushButton::clicked, this, &QWidget::close);
     fill(progress);
+    // Over the window that opened it, as a dialog would be; a plain window goes where the desktop
+    // puts new windows, often a corner.
+    if (parent)
+        move(parent->window()->geometry().center() - rect().center());
 }
 
 ProgressWindow::~ProgressWindow() = default;
