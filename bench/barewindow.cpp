@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up benchmark's reference: the least a Qt program must do to put a window like the
 // splash on screen. Same kind of window (frameless, fixed size, no task-bar button, centred, one
 // colour), same size, built with the same flags; nothing drawn in it. With --caption it shows one

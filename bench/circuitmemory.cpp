@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's memory after a whole circuit, against a bare Qt window launched in turns with it
 // in the same run (bench_barewindow, and the same with one line of text). It measures and never
 // fails on a figure.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clicks in quick cuts: plays 150 Morse characters through the real player, each cutting off the
 // one before while it is still heard, records the sink's monitor and sorts what a listener would
 // hear as a click:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the player costs the sound server while the game is silent, and what silence costs the
 // player. Measures, never fails on a figure.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long after play() a sound is in the sound server's mix, through the real player into a
 // private PulseAudio server with a null sink: with the stream awake, after silences long enough for
 // it to sleep (1.5 s and 10 s), on the first play of a run, and on files got ready ahead. The kinds

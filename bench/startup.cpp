@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up speed as the player sees it: from process start to the first pixels of the program's
 // first window at the X server, against two references launched in turns with it in the same
 // run: a bare Qt window of the splash's kind (bench_barewindow), and the same window with one line

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up and builds Zumbarel, then starts the game.
 set -euo pipefail
 source "$(dirname "$0")/setup.sh"

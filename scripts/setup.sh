@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Zumbarel needs to build, run and test on Debian 12, then configures and builds
 # the preset given (default or testing). Sourced by run.sh and test.sh.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Tells the runtime how to make each of the program's windows. The window folders reach one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The program's Morse timing, shared by the sound tools that make the Morse sounds and the player

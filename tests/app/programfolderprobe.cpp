@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Started from a folder a test has made: says what the real program folder service finds there.
 #include "platform/programfolder.h"
 #include "scores/toptenfile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form4.h"
 #include "app/module1.h"
 #include "app/windows.h"

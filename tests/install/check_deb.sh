@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from build folder $1 into $2 and inspects it: the installed tree's
 # files under /usr, the version, and dependencies computed from the linked libraries.
 set -euo pipefail

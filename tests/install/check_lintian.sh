@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs lintian on the Debian package that debian_package left in folder $1: an error or a warning
 # fails; informational tags are shown but pass.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The set-up behind scripts/run.sh, called again on a built tree ($1, preset $2, built in $3): it
 # neither configures nor builds again, and it goes through from a read-only checkout.
 set -euo pipefail

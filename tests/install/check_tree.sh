@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks an installed tree (prefix /usr under DESTDIR $1): every file a desktop and a player
 # need, in its place, valid for the desktop's own tools.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads back the sounds the build left in the program folder as a listener would: the Morse ones
 // are decoded from their samples alone, against a chart of our own.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file system with one sound file, hung.wav, whose open never finishes, as on a network share
 // whose server has gone. The caller waits until it is killed (as on a hard NFS mount), or until
 // this program is, which fails the open. Each open that starts is told on standard output, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes one Morse sound: morsegen <out.wav> <text-or-pattern> [--wpm N] [--freq HZ] [--level DBFS]
 // Text is letters, digits and punctuation ("CQ CQ", "<SK>" for a prosign); a pattern is dots and
 // dashes (".-.-", spaces between characters).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns synthesised speech into a sound the program plays like its Morse tones:
 // voicefix <in.wav> <out.wav> [--loudness DBFS]
 // 44.1 kHz 16-bit mono, silence trimmed, brought to a common loudness.
