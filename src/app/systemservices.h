@@ -7,6 +7,7 @@
 #include "platform/services.h"
 #include "platform/systemclock.h"
 #include "platform/timer.h"
+#include "runtime/announcer.h"
 #include "runtime/questionbox.h"
 #include "sound/pulseplayer.h"
 
@@ -31,6 +32,7 @@ private:
     platform::QtTimerEngine m_timers;
     runtime::MessageQuestionBox m_questions;
     platform::ProcessEnd m_end;
+    runtime::QtScreenReader m_screenReader;
     // Last made, first gone: its threads stop while everything else is still there.
     sound::PulsePlayer m_sound;
     const platform::Installed m_installed{{
@@ -41,5 +43,6 @@ private:
         .folder = &m_folder,
         .programEnd = &m_end,
         .timers = &m_timers,
+        .screenReader = &m_screenReader,
     }};
 };

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 
 // The outside world as the program sees it. Every rule of the game reaches the clock, the random
@@ -26,6 +27,9 @@ public:
     // replaces the old one, and none is called once an empty one has been set.
     using ServerWatcher = std::function<void(bool answers)>;
     virtual void watchServer(ServerWatcher changed) { Q_UNUSED(changed); }
+    // When what has been asked to play so far will have been heard to its end, near enough; a
+    // moment already past when nothing plays. A file still being read counts only once it is.
+    virtual std::chrono::steady_clock::time_point quietFrom() const { return {}; }
 };
 
 class Clock
@@ -53,8 +57,9 @@ class QuestionBox
 {
 public:
     virtual ~QuestionBox() = default;
-    // Modal; Yes is the default button. Returns Yes or No.
-    virtual int ask(const QString &title, const QString &text, bool exclamation) = 0;
+    // Modal; Yes is the default button. Returns Yes or No. `spoken`, if any, is said by a screen
+    // reader after the title, and shown nowhere.
+    virtual int ask(const QString &title, const QString &text, bool exclamation, const QString &spoken) = 0;
 };
 
 class ProgramFolder
@@ -76,6 +81,15 @@ class ProgramEnd
 public:
     virtual ~ProgramEnd() = default;
     virtual void end() = 0;
+};
+
+// Whether assistive technology, a screen reader, follows the program: only then does it speak
+// through one, and give the reader's own speech room around the sounds.
+class ScreenReader
+{
+public:
+    virtual ~ScreenReader() = default;
+    virtual bool listening() const = 0;
 };
 
 class Timer;
@@ -100,6 +114,7 @@ struct Services
     ProgramFolder *folder = nullptr;
     ProgramEnd *programEnd = nullptr;
     TimerEngine *timers = nullptr;
+    ScreenReader *screenReader = nullptr;
 };
 
 // The services in force: the set installed last of those still installed; empty before any is.

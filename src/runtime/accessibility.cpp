@@ -5,6 +5,7 @@
 
 #include <QAccessibleWidget>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScrollBar>
@@ -57,10 +58,32 @@ public:
     }
 };
 
+// A widget that says what it is through the property RoleProperty: a picture, a chart, a
+// notification. Its description is its own, never its tool tip (an address read out after the
+// name is noise).
+class GivenRole final : public QAccessibleWidget
+{
+public:
+    GivenRole(QWidget *widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Description)
+            return widget()->accessibleDescription();
+        return QAccessibleWidget::text(t);
+    }
+};
+
 QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
 {
     if (auto *window = qobject_cast<FormWindow *>(object))
         return new ProgramWindow(window);
+    if (const QVariant role = object->property(RoleProperty); role.isValid() && object->isWidgetType())
+        return new GivenRole(static_cast<QWidget *>(object), QAccessible::Role(role.toInt()));
+    // A picture the keyboard reaches is a picture: its tool tip's address opens nothing.
+    if (auto *label = qobject_cast<QLabel *>(object);
+        label && !label->pixmap().isNull() && (label->focusPolicy() & Qt::TabFocus))
+        return new GivenRole(label, QAccessible::Graphic);
     if (className == QLatin1String("QScrollBar") && object->property("ValueNegated").toBool())
         return new NegatedChooser(static_cast<QScrollBar *>(object));
     return nullptr;

@@ -9,6 +9,10 @@ namespace runtime {
 // value it stands for. Call once after the application exists, before any window loads.
 void installAccessibility();
 
+// A widget with this property (a QAccessible::Role) is presented with that role: a picture as a
+// picture, a chart as a chart.
+inline constexpr const char *RoleProperty = "accessibleRole";
+
 // Loads Qt's own Spanish texts (context menus, standard buttons); false if they are not installed.
 bool loadSpanishQtTexts();
 

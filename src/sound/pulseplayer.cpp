@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QDebug>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <optional>
@@ -138,6 +139,7 @@ public:
     void request(const QString &path);
     void prepare(const QStringList &paths);
     void watch(platform::SoundOutput::ServerWatcher changed);
+    SteadyClock::time_point quietFrom() const;
 
 private:
     static void onWake(pa_mainloop_api *, pa_io_event *, int, pa_io_event_flags_t, void *self);
@@ -168,6 +170,10 @@ private:
     // Shared with the UI thread and the loader.
     std::shared_ptr<Inbox> m_inbox = std::make_shared<Inbox>();
     std::shared_ptr<SoundCache> m_cache = std::make_shared<SoundCache>(Rate);
+    // When the sound asked for last ends: estimated on the UI thread from a kept sound's length,
+    // then set by the sound thread once the feed is composed. Nanoseconds of the steady clock.
+    std::atomic<int64_t> m_quietEstimate{0};
+    std::atomic<int64_t> m_quietComposed{0};
     // The UI thread's.
     quint64 m_tickets = 0;
     std::unique_ptr<SoundLoader> m_loader;
@@ -252,6 +258,10 @@ void PulsePlayer::Impl::request(const QString &path)
         return;
     }
     if (auto kept = m_cache->find(path)) {
+        // At most a character gap and a fade before it starts.
+        const int64_t frames = CutPlan::GapFrames + CutPlan::FadeFrames + int64_t(kept->size());
+        m_quietEstimate =
+            std::chrono::nanoseconds((result.asked + durationOf(frames)).time_since_epoch()).count();
         result.sound = std::move(kept);
         m_inbox->post(std::move(result));
     } else {
@@ -478,6 +488,8 @@ void PulsePlayer::Impl::cutAt(const std::optional<CutPlan::Server> &server, bool
     const CutPlan::Write first = plan.firstWrite();
     m_feed = plan.takeFeed();
     m_feedStart = now + durationOf(plan.startsIn());
+    const auto soundEnd = m_feedStart + durationOf(m_feed->soundStart() + m_feed->soundFrames());
+    m_quietComposed = std::chrono::nanoseconds(soundEnd.time_since_epoch()).count();
 
     std::vector<float> chunk(size_t(first.frames));
     for (size_t i = 0; i < chunk.size(); ++i)
@@ -634,6 +646,12 @@ void PulsePlayer::Impl::watch(platform::SoundOutput::ServerWatcher changed)
         m_watcher(*m_answers);
 }
 
+SteadyClock::time_point PulsePlayer::Impl::quietFrom() const
+{
+    return SteadyClock::time_point(
+        std::chrono::nanoseconds(std::max(m_quietEstimate.load(), m_quietComposed.load())));
+}
+
 void PulsePlayer::Impl::tell(bool answers)
 {
     const std::lock_guard lock(m_watchMutex);
@@ -693,6 +711,11 @@ void PulsePlayer::play(const QString &path)
 void PulsePlayer::prepare(const QStringList &paths)
 {
     m_impl->prepare(paths);
+}
+
+std::chrono::steady_clock::time_point PulsePlayer::quietFrom() const
+{
+    return m_impl->quietFrom();
 }
 
 void PulsePlayer::watchServer(ServerWatcher changed)

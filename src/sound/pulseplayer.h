@@ -26,6 +26,7 @@ public:
     void play(const QString &path) override;
     void prepare(const QStringList &paths) override;
     void watchServer(ServerWatcher changed) override;
+    std::chrono::steady_clock::time_point quietFrom() const override;
 
 private:
     class Impl;

@@ -17,13 +17,21 @@ class Timer;
 class FakeSound final : public platform::SoundOutput
 {
 public:
-    void play(const QString &path) override { paths << path; }
+    void play(const QString &path) override
+    {
+        paths << path;
+        quiet = std::chrono::steady_clock::now() + length;
+    }
+    std::chrono::steady_clock::time_point quietFrom() const override { return quiet; }
     void prepare(const QStringList &files) override { prepared << files; }
     // The file names alone, in the order played.
     QStringList names() const;
 
     QStringList paths;
     QStringList prepared;
+    // How long each sound is heard.
+    std::chrono::milliseconds length{0};
+    std::chrono::steady_clock::time_point quiet;
 };
 
 class FakeClock final : public platform::Clock
@@ -57,8 +65,9 @@ public:
         QString title;
         QString text;
         bool exclamation;
+        QString spoken;
     };
-    int ask(const QString &title, const QString &text, bool exclamation) override;
+    int ask(const QString &title, const QString &text, bool exclamation, const QString &spoken) override;
 
     QList<int> answers;
     QList<Question> asked;
@@ -83,6 +92,14 @@ public:
     void end() override { ++calls; }
 
     int calls = 0;
+};
+
+class FakeScreenReader final : public platform::ScreenReader
+{
+public:
+    bool listening() const override { return on; }
+
+    bool on = false;
 };
 
 // Timers that move only when the test advances time.
@@ -115,6 +132,7 @@ public:
     FakeFolder folder;
     FakeProgramEnd programEnd;
     ManualTimers timers;
+    FakeScreenReader screenReader;
 
 private:
     const platform::Installed m_installed{{
@@ -125,5 +143,6 @@ private:
         .folder = &folder,
         .programEnd = &programEnd,
         .timers = &timers,
+        .screenReader = &screenReader,
     }};
 };

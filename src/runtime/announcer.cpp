@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "announcer.h"
+
+#include "accessibility.h"
+#include "platform/services.h"
+
+#include <QAccessible>
+#include <QStatusBar>
+#include <chrono>
+
+namespace runtime {
+
+Announcer::Announcer(QWidget &window) : QObject(&window), m_window(window)
+{
+    m_wait.setSingleShot(true);
+    connect(&m_wait, &QTimer::timeout, this, &Announcer::sayWhenQuiet);
+}
+
+bool QtScreenReader::listening() const
+{
+    return QAccessible::isActive();
+}
+
+bool Announcer::listening()
+{
+    const platform::ScreenReader *reader = platform::services().screenReader;
+    return reader && reader->listening();
+}
+
+void Announcer::say(const QString &sentence)
+{
+    if (!listening() || sentence.isEmpty())
+        return;
+    if (!m_bar) {
+        // Made at the first sentence: without a screen reader, none of this exists.
+        m_bar = new QStatusBar(&m_window);
+        m_bar->setObjectName(QStringLiteral("announcements"));
+        m_bar->setSizeGripEnabled(false);
+        m_bar->setGeometry(0, 0, 1, 1);
+        m_bar->setAttribute(Qt::WA_TransparentForMouseEvents);
+        for (QWidget *&note : m_notes) {
+            note = new QWidget(m_bar);
+            note->setProperty(RoleProperty, int(QAccessible::Notification));
+            note->setGeometry(0, 0, 1, 1);
+            note->hide();
+        }
+        m_bar->lower();
+        m_bar->show();
+    }
+    QWidget *note = m_notes[m_next];
+    m_next = (m_next + 1) % m_notes.size();
+    note->hide();
+    note->setAccessibleName(sentence);
+    note->show();
+}
+
+void Announcer::sayAfterSound(const QString &sentence)
+{
+    if (!listening())
+        return;
+    m_waiting = sentence;
+    sayWhenQuiet();
+}
+
+void Announcer::forget()
+{
+    m_waiting.clear();
+    m_wait.stop();
+}
+
+void Announcer::sayWhenQuiet()
+{
+    using namespace std::chrono;
+    if (m_waiting.isEmpty())
+        return;
+    const auto quiet = platform::services().sound->quietFrom() + milliseconds(MarginMs);
+    const auto now = steady_clock::now();
+    if (quiet > now) {
+        m_wait.start(duration_cast<milliseconds>(quiet - now) + milliseconds(1));
+        return;
+    }
+    say(std::exchange(m_waiting, QString()));
+}
+
+} // namespace runtime
