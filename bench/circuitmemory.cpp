@@ -80,7 +80,7 @@ class ClickedQuestionBox final : public platform::QuestionBox
 public:
     explicit ClickedQuestionBox(int paceMs) : m_paceMs(paceMs) {}
 
-    int ask(const QString &title, const QString &text, bool exclamation) override
+    int ask(const QString &title, const QString &text, bool exclamation, const QString &) override
     {
         const std::unique_ptr<runtime::QuestionDialog> box =
             runtime::MessageQuestionBox::build(title, text, exclamation);

@@ -152,9 +152,14 @@ std::unique_ptr<QuestionDialog> MessageQuestionBox::build(const QString &title, 
     return std::make_unique<QuestionDialog>(title, text, exclamation);
 }
 
-int MessageQuestionBox::ask(const QString &title, const QString &text, bool exclamation)
+int MessageQuestionBox::ask(const QString &title, const QString &text, bool exclamation,
+                            const QString &spoken)
 {
-    return build(title, text, exclamation)->exec() == platform::No ? platform::No : platform::Yes;
+    const std::unique_ptr<QuestionDialog> box = build(title, text, exclamation);
+    // A screen reader says the box's name when it opens: the title, then what only it needs told.
+    if (!spoken.isEmpty())
+        box->setAccessibleName(title + QLatin1Char(' ') + spoken);
+    return box->exec() == platform::No ? platform::No : platform::Yes;
 }
 
 } // namespace runtime

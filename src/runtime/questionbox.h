@@ -37,7 +37,7 @@ private:
 class MessageQuestionBox final : public platform::QuestionBox
 {
 public:
-    int ask(const QString &title, const QString &text, bool exclamation) override;
+    int ask(const QString &title, const QString &text, bool exclamation, const QString &spoken) override;
 
     // The box ask() shows, built but not shown. Its exec() returns the answer.
     static std::unique_ptr<QuestionDialog> build(const QString &title, const QString &text, bool exclamation);

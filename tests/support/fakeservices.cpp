@@ -13,9 +13,9 @@ QStringList FakeSound::names() const
     return result;
 }
 
-int FakeQuestionBox::ask(const QString &title, const QString &text, bool exclamation)
+int FakeQuestionBox::ask(const QString &title, const QString &text, bool exclamation, const QString &spoken)
 {
-    asked.append({title, text, exclamation});
+    asked.append({title, text, exclamation, spoken});
     if (whileOpen)
         whileOpen();
     if (answers.isEmpty()) {
