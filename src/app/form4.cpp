@@ -6,6 +6,9 @@
 #include "runtime/soundnotice.h"
 #include "ui_form4.h"
 
+#include <QKeyEvent>
+#include <utility>
+
 using runtime::FormId;
 using runtime::Forms;
 
@@ -19,6 +22,9 @@ void Form4::createControls(QWidget &window)
     m_timer1 = addTimer(25000, true);
     connect(m_timer1, &platform::Timer::tick, this, &Form4::Timer1_Timer);
     runtime::SoundServerNotice::addTo(window);
+    // A screen reader names the program as it starts; later this window is the about panel.
+    if (!std::exchange(m_loadedBefore, true))
+        window.setAccessibleName(QStringLiteral("Zumbarel"));
 }
 
 void Form4::releaseControls()
@@ -35,6 +41,23 @@ void Form4::Timer1_Timer()
 void Form4::Form_DblClick()
 {
     unload();
+}
+
+bool Form4::Form_KeyPress(const QKeyEvent &event)
+{
+    // The keyboard's way to do what a double-click does, for a player who cannot see the window.
+    switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Escape:
+        if ((event.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        unload();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void Form4::Form_Unload(qint16 &Cancel)

@@ -26,7 +26,10 @@ protected:
     void releaseControls() override;
     void Form_DblClick() override;
     void Form_Unload(qint16 &Cancel) override;
+    bool Form_KeyPress(const QKeyEvent &event) override;
 
 private:
     platform::Timer *m_timer1 = nullptr;
+    // The first load is the start-up's; every later one is the about panel's.
+    bool m_loadedBefore = false;
 };

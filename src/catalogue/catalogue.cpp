@@ -72,3 +72,24 @@ const CatalogueEntry *findCatalogueEntry(int number)
         return nullptr;
     return &CharacterCatalogue[std::size_t(number - 1)];
 }
+
+QString spokenName(const CatalogueEntry &entry)
+{
+    switch (entry.Number) {
+    case 37:
+        return QStringLiteral("el signo de final de transmisión");
+    case 38:
+        return QStringLiteral("el signo de interrogación");
+    default:
+        break;
+    }
+    return entry.Character.at(0).isDigit() ? QStringLiteral("el número ") + entry.Character
+                                           : QStringLiteral("la letra ") + entry.Character;
+}
+
+QString presentedName(const CatalogueEntry &entry)
+{
+    const QString name = spokenName(entry);
+    return (name.startsWith(QLatin1String("la ")) ? QStringLiteral("Esta es ") : QStringLiteral("Este es ")) +
+           name;
+}

@@ -6,6 +6,7 @@
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "progress/progressfile.h"
+#include "runtime/announcer.h"
 #include "runtime/colours.h"
 #include "runtime/pictures.h"
 #include "scores/scoretobeat.h"
@@ -16,6 +17,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <cmath>
 
 using runtime::FormId;
@@ -77,12 +79,18 @@ void Form1::createControls(QWidget &window)
     connect(c.VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
     m_timer1 = addTimer(10000, true);
     connect(m_timer1, &platform::Timer::tick, this, &Form1::Timer1_Timer);
+    m_announcer = new runtime::Announcer(window);
+    m_soundDelay = new QTimer(&window);
+    m_soundDelay->setSingleShot(true);
+    connect(m_soundDelay, &QTimer::timeout, this, &Form1::PlayDelayedSound);
 }
 
 void Form1::releaseControls()
 {
     m_command1 = {};
     m_timer1 = nullptr;
+    m_announcer = nullptr;
+    m_soundDelay = nullptr;
     DesignedForm::releaseControls();
 }
 
@@ -233,7 +241,10 @@ void Form1::apply(const RoundEngine::Outcome &outcome)
     if (outcome.sent > 0)
         ShowSent(outcome.sent);
     const QuestionBox box = questionBox(outcome.question);
-    Answer = qint16(platform::services().questions->ask(box.title, box.text, box.exclamation));
+    Answer = qint16(platform::services().questions->ask(box.title, box.text, box.exclamation,
+                                                        spokenWithQuestion(outcome)));
+    // Closing the box, a screen reader reads this window again: the next sound waits longer.
+    m_nextSoundDelayMs = AfterQuestionMs;
     if (!stillOpen())
         return;
     const qint16 level = m_round.level();
@@ -302,7 +313,9 @@ void Form1::ReplaySound()
 
 void Form1::ShowHint()
 {
-    PlaySound(m_round.hint());
+    const CatalogueEntry *shown = findCatalogueEntry(m_round.target());
+    // Said once the repeated Morse has been heard: the hint is worth its points by ear too.
+    PlaySound(m_round.hint(), shown ? QStringLiteral("Es %1.").arg(spokenName(*shown)) : QString());
     SetHintCaption(m_round.hintCharacter());
     ShowScore();
 }
@@ -342,14 +355,49 @@ void Form1::LeaveToIntroduction()
     unload();
 }
 
-void Form1::PlaySound(const QString &fileName)
+void Form1::PlaySound(const QString &fileName, const QString &thenSay)
 {
-    SoundPath = PlaySoundFile(fileName);
+    m_pendingSound = fileName;
+    m_thenSay = thenSay;
+    // A screen reader says something after each key and each closed box; the sound waits until it
+    // has, or the words would cover the character. Without one, nothing waits.
+    if (runtime::Announcer::listening() && m_soundDelay) {
+        m_soundDelay->start(std::exchange(m_nextSoundDelayMs, KeyEchoMs));
+        return;
+    }
+    PlayDelayedSound();
+}
+
+void Form1::PlayDelayedSound()
+{
+    SoundPath = PlaySoundFile(m_pendingSound);
+    if (m_announcer && !m_thenSay.isEmpty())
+        m_announcer->sayAfterSound(m_thenSay);
 }
 
 void Form1::ShowScore()
 {
     ui().lblPuntuacion->setText(QString::number(m_round.score()));
+    ui().lblPuntuacion->setAccessibleName(QStringLiteral("Puntuación, %1").arg(m_round.score()));
+}
+
+QString Form1::spokenWithQuestion(const RoundEngine::Outcome &outcome) const
+{
+    const int score = m_round.score();
+    const QString points = score == 1 ? QStringLiteral("1 punto") : QStringLiteral("%1 puntos").arg(score);
+    switch (outcome.question) {
+    case Question::NextLevel:
+        return QStringLiteral("Llevas %1.").arg(points);
+    case Question::PlayAgainAfterMiss:
+        if (const CatalogueEntry *sent = findCatalogueEntry(outcome.sent))
+            return QStringLiteral("Se envió %1. Has hecho %2.").arg(spokenName(*sent), points);
+        return QStringLiteral("Has hecho %1.").arg(points);
+    case Question::PlayAgainAfterFinish:
+        return QStringLiteral("Has hecho %1.").arg(points);
+    case Question::None:
+        break;
+    }
+    return {};
 }
 
 void Form1::SetHintCaption(const QString &caption)
@@ -358,7 +406,7 @@ void Form1::SetHintCaption(const QString &caption)
     hint.setText(caption);
     // A screen reader tells what the button does, and the character once it shows one.
     hint.setAccessibleName(caption == QLatin1String("?")
-                               ? QStringLiteral("Pista: muestra el carácter que suena, a cambio de puntos")
+                               ? QStringLiteral("Pista, muestra el carácter que suena a cambio de puntos")
                                : caption);
 }
 

@@ -10,9 +10,13 @@
 #include <array>
 
 class QPushButton;
+class QTimer;
 
 namespace platform {
 class Timer;
+}
+namespace runtime {
+class Announcer;
 }
 namespace Ui {
 class Form1;
@@ -73,7 +77,11 @@ private:
     void RestartAfterFinish();
     // Shows the introduction window and closes this one: the way out of every declined question.
     void LeaveToIntroduction();
-    void PlaySound(const QString &fileName);
+    // Plays the sound, and once it has been heard has a screen reader say `thenSay`, if any.
+    void PlaySound(const QString &fileName, const QString &thenSay = {});
+    void PlayDelayedSound();
+    // What a screen reader says with a question: the character sent after a miss, and the score.
+    QString spokenWithQuestion(const RoundEngine::Outcome &outcome) const;
     void ShowScore();
     // Marks the button of the character sent, while the player learns of a miss.
     void ShowSent(int number);
@@ -94,4 +102,15 @@ private:
     platform::Timer *m_timer1 = nullptr;
     // The answers of the game in progress, kept with its end.
     QList<Progress::Answer> m_answers;
+
+    // With a screen reader only: how long a sound waits for the echo of the key that caused it
+    // (Orca's echo of one key ends within half a second), or for the window read out again after
+    // a question box.
+    static constexpr int KeyEchoMs = 600;
+    static constexpr int AfterQuestionMs = 2500;
+    int m_nextSoundDelayMs = KeyEchoMs;
+    QString m_pendingSound;
+    QString m_thenSay;
+    QTimer *m_soundDelay = nullptr;
+    runtime::Announcer *m_announcer = nullptr;
 };

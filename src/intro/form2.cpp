@@ -4,12 +4,15 @@
 #include "platform/timer.h"
 #include "progress/progressfile.h"
 #include "progress/progresswindow.h"
+#include "runtime/accessibility.h"
+#include "runtime/announcer.h"
 #include "runtime/colours.h"
 #include "runtime/pictures.h"
 #include "runtime/soundnotice.h"
 #include "scores/topfive.h"
 #include "ui_form2.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QShortcut>
 #include <QTextEdit>
@@ -69,12 +72,18 @@ void Form2::createControls(QWidget &window)
     arrow(Qt::Key_Left, controls.cmdRetroceder);
     arrow(Qt::Key_Right, controls.cmdAvanzar);
     runtime::SoundServerNotice::addTo(window);
+    m_announcer = new runtime::Announcer(window);
+    // The table, one stop after the text area, read as a whole by a screen reader.
+    controls.Frame5->setFocusPolicy(Qt::StrongFocus);
+    controls.Frame5->setProperty(runtime::RoleProperty, int(QAccessible::Table));
+    QWidget::setTabOrder(controls.RichTextBox1, controls.Frame5);
 }
 
 void Form2::releaseControls()
 {
     top5 = {};
     m_timer1 = nullptr;
+    m_announcer = nullptr;
     DesignedForm::releaseControls();
 }
 
@@ -93,10 +102,27 @@ void Form2::Form_Activate()
 
 void Form2::refreshTopFive()
 {
+    const QString before = ui().Frame5->accessibleName();
     ShowTopFive(top5);
     // The labels take the width of what they show, so a long name widens its label.
     for (QLabel *label : top5)
         label->adjustSize();
+    const QString spoken = topFiveSpoken();
+    ui().Frame5->setAccessibleName(spoken);
+    // A name just entered: the table that shows it is news.
+    if (!before.isEmpty() && spoken != before)
+        m_announcer->say(QStringLiteral("La tabla ha cambiado. ") + spoken);
+}
+
+QString Form2::topFiveSpoken() const
+{
+    QStringList rows{QStringLiteral("Zumbarel top 5")};
+    for (std::size_t k = 0; k < 5; ++k) {
+        const QString name = top5[k]->text().trimmed();
+        if (!name.isEmpty())
+            rows << QStringLiteral("%1, %2, %3 puntos").arg(k + 1).arg(name, top5[k + 5]->text().trimmed());
+    }
+    return rows.join(QStringLiteral(". ")) + QLatin1Char('.');
 }
 
 void Form2::Form_Resize()

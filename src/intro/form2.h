@@ -15,6 +15,9 @@ namespace Ui {
 class Form2;
 }
 class ProgressWindow;
+namespace runtime {
+class Announcer;
+}
 
 // The introduction window, the program's hub: it greets the player with a timed welcome text,
 // presents the 38 characters one by one, seen and heard, shows the top-five table, and leads to
@@ -51,6 +54,8 @@ protected:
 
 private:
     void refreshTopFive();
+    // The table in words, for a screen reader: "Zumbarel top 5. 1, ANA, 50 puntos. ...".
+    QString topFiveSpoken() const;
 
     // Kept across unload and reload; only WelcomeStep starts again with every load.
     qint16 WelcomeStep = 0;
@@ -60,6 +65,7 @@ private:
 
     std::array<QLabel *, 10> top5{};
     platform::Timer *m_timer1 = nullptr;
-    // Goes with the window's controls.
+    // Both go with the window's controls.
     QPointer<ProgressWindow> m_progress;
+    runtime::Announcer *m_announcer = nullptr;
 };

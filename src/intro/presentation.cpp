@@ -2,6 +2,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/playsound.h"
 #include "form2.h"
+#include "runtime/announcer.h"
 #include "runtime/pictures.h"
 #include "ui_form2.h"
 
@@ -18,9 +19,13 @@ void Form2::ShowCharacter(const float &position)
         controls.RichTextBox1->setPlainText(entry->Caption);
         controls.Text1->setText(entry->Character);
         SoundName = entry->SoundFile;
+        controls.RichTextBox1->setAccessibleName(presentedName(*entry));
+        controls.Text1->setAccessibleName(presentedName(*entry));
     }
     // Played in either case: a position without an entry repeats the last sound.
     SoundPath = PlaySoundFile(SoundName);
+    // Named once its Morse has been heard, so that no word covers it.
+    m_announcer->sayAfterSound(controls.Text1->accessibleName());
 }
 
 void Form2::cmdAvanzar_Click()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/playsound.h"
 #include "form2.h"
+#include "runtime/announcer.h"
 #include "runtime/colours.h"
 #include "runtime/pictures.h"
 #include "ui_form2.h"
@@ -84,8 +85,14 @@ void Form2::Timer1_Timer()
             if (window()->isVisible())
                 SoundPath = PlaySoundFile(SoundName);
         }
-        if (!step->text.isEmpty())
+        if (!step->text.isEmpty()) {
             text.setPlainText(step->text.toString());
+            // A screen reader reads a text area's first line only: its name carries it whole, and
+            // each new step is said once, after the greeting's voice.
+            text.setAccessibleName(text.toPlainText().simplified());
+            if (window()->isVisible())
+                m_announcer->sayAfterSound(text.accessibleName());
+        }
         if (step->what & BlinkArrows) {
             runtime::showInPlay(*controls.cmdAvanzar, on);
             runtime::showInPlay(*controls.cmdRetroceder, on);

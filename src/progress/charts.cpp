@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "charts.h"
 
+#include "runtime/accessibility.h"
 #include "runtime/colours.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 #include <cmath>
@@ -30,6 +32,7 @@ QString levelText(int level)
 void makeReadable(QWidget &chart, const QString &name)
 {
     chart.setFocusPolicy(Qt::StrongFocus);
+    chart.setProperty(runtime::RoleProperty, int(QAccessible::Chart));
     chart.setAccessibleName(name);
     chart.setMinimumHeight(110);
 }
@@ -87,13 +90,13 @@ QString ShareChart::text() const
         return QStringLiteral("Aún no has respondido a ningún carácter.");
     QStringList parts;
     for (const Progress::Share &share : m_shares)
-        parts << QStringLiteral("%1: %2 de %3")
+        parts << QStringLiteral("%1, %2 de %3")
                      .arg(share.character, percent(share.share()))
                      .arg(share.counts.sent);
     QString text = QStringLiteral("Aciertos por carácter, en el orden de aprendizaje. %1.")
-                       .arg(parts.join(QStringLiteral("; ")));
+                       .arg(parts.join(QStringLiteral(". ")));
     if (!m_weakest.isEmpty())
-        text += QStringLiteral(" Los más flojos: %1.").arg(m_weakest.join(QStringLiteral(", ")));
+        text += QStringLiteral(" Los más flojos, %1.").arg(m_weakest.join(QStringLiteral(", ")));
     return text;
 }
 
@@ -146,8 +149,8 @@ QString LevelChart::text() const
         levels << levelText(level);
     const int best = *std::max_element(m_levels.cbegin(), m_levels.cend());
     return QStringLiteral(
-               "Nivel alcanzado en las últimas %1 partidas, de la más antigua a la más reciente: %2. "
-               "El mejor: %3.")
+               "Nivel alcanzado en las últimas %1 partidas, de la más antigua a la más reciente. %2. "
+               "El mejor, %3.")
         .arg(m_levels.size())
         .arg(levels.join(QStringLiteral(", ")), levelText(best));
 }

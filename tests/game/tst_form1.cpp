@@ -192,6 +192,7 @@ private slots:
         click(game().Command1(0));
         QCOMPARE(fakes->questions.asked.size(), 1);
         QCOMPARE(fakes->questions.asked[0].title, LevelTitle);
+        QCOMPARE(fakes->questions.asked[0].spoken, QStringLiteral("Llevas 10 puntos."));
         QCOMPARE(fakes->questions.asked[0].text, QStringLiteral("¿quieres pasar al siguiente nivel?"));
         QVERIFY(fakes->questions.asked[0].exclamation);
         QCOMPARE(fakes->sound.names().mid(10), (QStringList{"bien.wav", "morse_h.wav"}));
@@ -328,6 +329,9 @@ private slots:
         QCOMPARE(soundAtBox, QStringLiteral("oh.wav"));
         QCOMPARE(fakes->questions.asked[1].title, WrongTitle);
         QCOMPARE(fakes->questions.asked[1].text, AgainText);
+        // A screen reader hears what was sent, and the score, with the question.
+        QCOMPARE(fakes->questions.asked[1].spoken,
+                 QStringLiteral("Se envió la letra E. Has hecho 10 puntos."));
         QVERIFY(fakes->questions.asked[1].exclamation);
         QCOMPARE(lastSound(), QStringLiteral("oh.wav"));
         QCOMPARE(ui<QLabel>("lblPuntuacion")->text(), QStringLiteral("0"));

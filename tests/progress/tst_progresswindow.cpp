@@ -33,9 +33,9 @@ private slots:
         const auto *shares = window->findChild<ShareChart *>();
         QCOMPARE(shares->accessibleDescription(), shares->text());
         QCOMPARE(shares->text(),
-                 QStringLiteral("Aciertos por carácter, en el orden de aprendizaje. E: 100 % de 2; "
-                                "I: 50 % de 2; S: 33 % de 3; T: 100 % de 1; M: 100 % de 1; "
-                                "O: 100 % de 1; A: 0 % de 1. Los más flojos: A, S, I."));
+                 QStringLiteral("Aciertos por carácter, en el orden de aprendizaje. E, 100 % de 2. "
+                                "I, 50 % de 2. S, 33 % de 3. T, 100 % de 1. M, 100 % de 1. "
+                                "O, 100 % de 1. A, 0 % de 1. Los más flojos, A, S, I."));
         QCOMPARE(shares->focusPolicy(), Qt::StrongFocus);
 
         const auto *mixUps = window->findChild<QListWidget *>(QStringLiteral("mixUpList"));
@@ -48,8 +48,8 @@ private slots:
         const auto *levels = window->findChild<LevelChart *>();
         QCOMPARE(
             levels->accessibleDescription(),
-            QStringLiteral("Nivel alcanzado en las últimas 2 partidas, de la más antigua a la más reciente: "
-                           "5, todos. El mejor: todos."));
+            QStringLiteral("Nivel alcanzado en las últimas 2 partidas, de la más antigua a la más reciente. "
+                           "5, todos. El mejor, todos."));
 
         // Escape closes it, as "Cerrar" does.
         QPointer<ProgressWindow> alive(window);

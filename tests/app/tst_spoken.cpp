@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/windows.h"
+#include "fakeruntime.h"
+#include "gamewindow.h"
+#include "introwindow.h"
+#include "runtime/forms.h"
+
+#include <QAccessible>
+#include <QPushButton>
+#include <QTest>
+#include <chrono>
+#include <optional>
+
+using namespace std::chrono;
+
+namespace {
+
+struct Said
+{
+    QString sentence;
+    steady_clock::time_point at;
+};
+QList<Said> said;
+
+// Hears what a screen reader hears: each notification as it appears, by the name it has then.
+class Listener final : public QObject
+{
+public:
+    Listener() { qApp->installEventFilter(this); }
+    ~Listener() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            QAccessibleInterface *shown = QAccessible::queryAccessibleInterface(watched);
+            if (shown && shown->role() == QAccessible::Notification)
+                said.append({shown->text(QAccessible::Name), steady_clock::now()});
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+// With a screen reader listening, the presentation and the hint name the character, and only once
+// its Morse has been heard; the game's sounds wait for the echo of the key that asked for them.
+class TestSpoken : public QObject
+{
+    Q_OBJECT
+
+    std::optional<Listener> m_listener;
+
+private slots:
+    void init()
+    {
+        said.clear();
+        registerWindows();
+        m_listener.emplace();
+    }
+    void cleanup() { m_listener.reset(); }
+
+    void presentation_namesCharacterAfterItsMorse()
+    {
+        FakeRuntime fakes;
+        fakes.screenReader.on = true;
+        fakes.sound.length = milliseconds(400);
+        intro::window().show();
+        intro::click("cmdAvanzar");
+        const steady_clock::time_point heard = fakes.sound.quiet;
+        QTRY_VERIFY_WITH_TIMEOUT(!said.isEmpty(), 5000);
+        QCOMPARE(said.first().sentence, QStringLiteral("Esta es la letra E"));
+        QVERIFY(said.first().at >= heard);
+    }
+
+    void hint_waitsForTheKeyEcho_thenNamesCharacterAfterItsMorse()
+    {
+        FakeRuntime fakes;
+        fakes.screenReader.on = true;
+        fakes.sound.length = milliseconds(300);
+        game().show();
+        click(control<QPushButton>(game(), "Command2"));
+        const steady_clock::time_point asked = steady_clock::now();
+        QVERIFY(fakes.sound.paths.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(fakes.sound.paths.size(), 1, 5000);
+        QVERIFY(steady_clock::now() - asked >= milliseconds(500));
+
+        click(control<QPushButton>(game(), "Command4"));
+        QTRY_COMPARE_WITH_TIMEOUT(fakes.sound.paths.size(), 2, 5000);
+        const steady_clock::time_point heard = fakes.sound.quiet;
+        QTRY_VERIFY_WITH_TIMEOUT(!said.isEmpty(), 5000);
+        QCOMPARE(said.first().sentence, QStringLiteral("Es la letra E."));
+        QVERIFY(said.first().at >= heard);
+    }
+};
+
+QTEST_MAIN(TestSpoken)
+#include "tst_spoken.moc"
