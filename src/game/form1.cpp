@@ -90,6 +90,9 @@ void Form1::releaseControls()
     m_command1 = {};
     m_timer1 = nullptr;
     m_announcer = nullptr;
+    // A sound still waiting belongs to the window that goes.
+    if (m_soundDelay)
+        m_soundDelay->stop();
     m_soundDelay = nullptr;
     DesignedForm::releaseControls();
 }
