@@ -168,6 +168,7 @@ void Form1::Command2_Click()
         return;
     ui().Command2->setEnabled(false);
     ui().cmdRepetir->setEnabled(true);
+    waitForFocusSpeech(false);
 }
 
 void Form1::command3_Click()
@@ -247,7 +248,7 @@ void Form1::apply(const RoundEngine::Outcome &outcome)
     Answer = qint16(platform::services().questions->ask(box.title, box.text, box.exclamation,
                                                         spokenWithQuestion(outcome)));
     // Closing the box, a screen reader reads this window again: the next sound waits longer.
-    m_nextSoundDelayMs = AfterQuestionMs;
+    m_afterQuestion = true;
     if (!stillOpen())
         return;
     const qint16 level = m_round.level();
@@ -365,10 +366,20 @@ void Form1::PlaySound(const QString &fileName, const QString &thenSay)
     // A screen reader says something after each key and each closed box; the sound waits until it
     // has, or the words would cover the character. Without one, nothing waits.
     if (runtime::Announcer::listening() && m_soundDelay) {
-        m_soundDelay->start(std::exchange(m_nextSoundDelayMs, KeyEchoMs));
+        m_soundDelay->start(KeyEchoMs);
+        if (std::exchange(m_afterQuestion, false))
+            waitForFocusSpeech(true);
         return;
     }
     PlayDelayedSound();
+}
+
+void Form1::waitForFocusSpeech(bool withTitle)
+{
+    if (!m_soundDelay || !m_soundDelay->isActive())
+        return;
+    const QStringList focus = runtime::Announcer::focusUtterances(*window(), withTitle);
+    m_soundDelay->start(KeyEchoMs + runtime::Announcer::spokenMs(focus));
 }
 
 void Form1::PlayDelayedSound()

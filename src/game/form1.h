@@ -104,11 +104,13 @@ private:
     QList<Progress::Answer> m_answers;
 
     // With a screen reader only: how long a sound waits for the echo of the key that caused it
-    // (Orca's echo of one key ends within half a second), or for the window read out again after
-    // a question box.
+    // (Orca's echo of one key ends within half a second).
     static constexpr int KeyEchoMs = 600;
-    static constexpr int AfterQuestionMs = 2500;
-    int m_nextSoundDelayMs = KeyEchoMs;
+    // Then also for what Orca says of the focus that lands in the window: the next sound comes
+    // after a question box (the window and its focus are read again), or the start button, now
+    // disabled, has handed its focus on.
+    void waitForFocusSpeech(bool withTitle);
+    bool m_afterQuestion = false;
     QString m_pendingSound;
     QString m_thenSay;
     QTimer *m_soundDelay = nullptr;

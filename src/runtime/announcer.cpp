@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QStatusBar>
+#include <QWidget>
 #include <chrono>
 
 namespace runtime {
@@ -25,6 +26,56 @@ bool Announcer::listening()
 {
     const platform::ScreenReader *reader = platform::services().screenReader;
     return reader && reader->listening();
+}
+
+int Announcer::spokenMs(const QStringList &utterances)
+{
+    int ms = 0;
+    for (const QString &utterance : utterances) {
+        if (!utterance.isEmpty())
+            ms += MsBetweenUtterances + MsPerCharacter * int(utterance.size());
+    }
+    return ms;
+}
+
+namespace {
+
+// Orca's Spanish words for the roles found in these windows; any other is about this long.
+QString roleWords(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::Button:
+        return QStringLiteral("botón de pulsación");
+    case QAccessible::Slider:
+        return QStringLiteral("deslizador");
+    case QAccessible::Window:
+        return QStringLiteral("marco");
+    default:
+        return QStringLiteral("panel");
+    }
+}
+
+QString nameAndRole(QAccessibleInterface *widget)
+{
+    if (!widget)
+        return {};
+    return widget->text(QAccessible::Name) + QLatin1Char(' ') + roleWords(widget->role()) + QLatin1Char('.');
+}
+
+} // namespace
+
+QStringList Announcer::focusUtterances(const QWidget &window, bool withTitle)
+{
+    QStringList utterances;
+    if (withTitle)
+        utterances << nameAndRole(QAccessible::queryAccessibleInterface(const_cast<QWidget *>(&window)));
+    if (QWidget *focus = window.focusWidget()) {
+        QAccessibleInterface *focused = QAccessible::queryAccessibleInterface(focus);
+        utterances << nameAndRole(focused);
+        if (focused)
+            utterances << focused->text(QAccessible::Description);
+    }
+    return utterances;
 }
 
 void Announcer::say(const QString &sentence)

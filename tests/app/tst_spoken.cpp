@@ -3,6 +3,7 @@
 #include "fakeruntime.h"
 #include "gamewindow.h"
 #include "introwindow.h"
+#include "runtime/announcer.h"
 #include "runtime/forms.h"
 
 #include <QAccessible>
@@ -90,6 +91,40 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!said.isEmpty(), 5000);
         QCOMPARE(said.first().sentence, QStringLiteral("Es la letra E."));
         QVERIFY(said.first().at >= heard);
+    }
+
+    // Disabled, the start button hands the focus on and Orca names the button it lands on: the
+    // first character waits for those words as well as for the key's echo.
+    void start_waitsForTheFocusItHandsOn()
+    {
+        FakeRuntime fakes;
+        fakes.screenReader.on = true;
+        game().show();
+        QWidget &window = *game().window();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *start = control<QPushButton>(game(), "Command2");
+        start->setFocus();
+        const steady_clock::time_point asked = steady_clock::now();
+        click(start);
+        QVERIFY(window.focusWidget() && window.focusWidget() != start);
+        const QStringList words = runtime::Announcer::focusUtterances(window, false);
+        QVERIFY(words.first().endsWith(QStringLiteral(" botón de pulsación.")));
+        const int waits = 600 + runtime::Announcer::spokenMs(words);
+        QVERIFY(waits > 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(fakes.sound.paths.size(), 1, 10000);
+        // Coarse timers may fire up to 5 % early.
+        QVERIFY(steady_clock::now() - asked >= milliseconds(waits * 9 / 10));
+    }
+
+    void spokenTime_growsWithTheWordsAndSkipsNothingSaid()
+    {
+        using runtime::Announcer;
+        QCOMPARE(Announcer::spokenMs({}), 0);
+        QCOMPARE(Announcer::spokenMs({QString()}), 0);
+        QCOMPARE(Announcer::spokenMs({QStringLiteral("ab")}),
+                 Announcer::MsBetweenUtterances + 2 * Announcer::MsPerCharacter);
+        QCOMPARE(Announcer::spokenMs({QStringLiteral("ab"), QStringLiteral("c")}),
+                 2 * Announcer::MsBetweenUtterances + 3 * Announcer::MsPerCharacter);
     }
 };
 
