@@ -102,16 +102,11 @@ void Form2::Form_Activate()
 
 void Form2::refreshTopFive()
 {
-    const QString before = ui().Frame5->accessibleName();
     ShowTopFive(top5);
     // The labels take the width of what they show, so a long name widens its label.
     for (QLabel *label : top5)
         label->adjustSize();
-    const QString spoken = topFiveSpoken();
-    ui().Frame5->setAccessibleName(spoken);
-    // A name just entered: the table that shows it is news.
-    if (!before.isEmpty() && spoken != before)
-        m_announcer->say(QStringLiteral("La tabla ha cambiado. ") + spoken);
+    ui().Frame5->setAccessibleName(topFiveSpoken());
 }
 
 QString Form2::topFiveSpoken() const

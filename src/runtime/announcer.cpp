@@ -2,9 +2,11 @@
 #include "announcer.h"
 
 #include "accessibility.h"
+#include "forms.h"
 #include "platform/services.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QStatusBar>
 #include <QWidget>
 #include <chrono>
@@ -103,6 +105,18 @@ void Announcer::say(const QString &sentence)
     note->hide();
     note->setAccessibleName(sentence);
     note->show();
+}
+
+void Announcer::sayInActiveWindow(const QString &sentence)
+{
+    if (!listening())
+        return;
+    QTimer::singleShot(MarginMs, qApp, [sentence] {
+        Form *active = Forms::active();
+        if (auto *announcer =
+                active && active->isLoaded() ? active->window()->findChild<Announcer *>() : nullptr)
+            announcer->say(sentence);
+    });
 }
 
 void Announcer::sayAfterSound(const QString &sentence)

@@ -43,6 +43,9 @@ public:
     void sayAfterSound(const QString &sentence);
     // The sentence waiting for the sound, dropped.
     void forget();
+    // Said by the announcer of the program's active window a moment from now, once a window that
+    // is closing has handed the activation on and the screen reader has named the next one.
+    static void sayInActiveWindow(const QString &sentence);
 
     // Between the end of the sound and the sentence, and again while the sound thread catches up.
     static constexpr int MarginMs = 150;

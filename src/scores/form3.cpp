@@ -2,6 +2,7 @@
 #include "form3.h"
 
 #include "platform/textconv.h"
+#include "runtime/announcer.h"
 #include "scoretobeat.h"
 #include "toptenfile.h"
 #include "ui_form3.h"
@@ -68,8 +69,11 @@ void Form3::Text1_KeyUp(qint16 KeyCode, qint16 Shift)
     ReadTable();
     Rows[6].Name = ScoreRecord::nameField(platform::text::upper(ui().Text1->text()));
     SortTable(Rows);
-    WriteTable();
+    const bool saved = WriteTable();
     unload();
+    // A player who cannot see the table is told that the name is in it.
+    if (saved)
+        runtime::Announcer::sayInActiveWindow(QStringLiteral("Tu nombre ha quedado guardado en la tabla."));
 }
 
 void Form3::ReadTable()
@@ -78,11 +82,11 @@ void Form3::ReadTable()
     std::copy(table.begin(), table.end(), Rows.begin() + 1);
 }
 
-void Form3::WriteTable()
+bool Form3::WriteTable()
 {
     TopTenFile::Table table;
     std::copy(Rows.begin() + 1, Rows.begin() + 6, table.begin());
-    TopTenFile::write(table);
+    return TopTenFile::write(table);
 }
 
 bool Form3::eventFilter(QObject *watched, QEvent *event)

@@ -23,7 +23,8 @@ public:
     void Text1_KeyUp(qint16 KeyCode, qint16 Shift);
 
     void ReadTable();
-    void WriteTable();
+    // False if the file could not be written.
+    bool WriteTable();
 
 protected:
     void createControls(QWidget &window) override;

@@ -5,14 +5,19 @@
 #include "introwindow.h"
 #include "runtime/announcer.h"
 #include "runtime/forms.h"
+#include "scores/scoretobeat.h"
 
 #include <QAccessible>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <chrono>
 #include <optional>
 
 using namespace std::chrono;
+using runtime::Form;
+using runtime::FormId;
+using runtime::Forms;
 
 namespace {
 
@@ -125,6 +130,22 @@ private slots:
                  Announcer::MsBetweenUtterances + 2 * Announcer::MsPerCharacter);
         QCOMPARE(Announcer::spokenMs({QStringLiteral("ab"), QStringLiteral("c")}),
                  2 * Announcer::MsBetweenUtterances + 3 * Announcer::MsPerCharacter);
+    }
+
+    // A name entered is said to be kept, by the window that the name entry hands over to.
+    void nameEntry_saysTheNameIsKept()
+    {
+        FakeRuntime fakes;
+        fakes.screenReader.on = true;
+        intro::window().show();
+        Module1::ScoreToBeat = 50;
+        Form &entry = Forms::create(FormId::Form3);
+        entry.show();
+        auto *name = control<QLineEdit>(entry, "Text1");
+        QTest::keyClicks(name, QStringLiteral("ANA"));
+        QTest::keyClick(name, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(!said.isEmpty(), 5000);
+        QCOMPARE(said.last().sentence, QStringLiteral("Tu nombre ha quedado guardado en la tabla."));
     }
 };
 
