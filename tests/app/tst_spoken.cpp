@@ -114,6 +114,7 @@ private slots:
         QVERIFY(window.focusWidget() && window.focusWidget() != start);
         const QStringList words = runtime::Announcer::focusUtterances(window, false);
         QVERIFY(words.first().endsWith(QStringLiteral(" botón de pulsación.")));
+        // At least the longest key echo (0.6 s) and the words.
         const int waits = 600 + runtime::Announcer::spokenMs(words);
         QVERIFY(waits > 1500);
         QTRY_COMPARE_WITH_TIMEOUT(fakes.sound.paths.size(), 1, 10000);
