@@ -360,9 +360,9 @@ private slots:
         QCOMPARE(loads(), (QStringList{"name", "intro"}));
         QCOMPARE(game().round().score(), 0);
         QCOMPARE(fakes->programEnd.calls, 0);
+        // The counting itself is the progress's own; here, that the game reaches it whole.
         const Progress progress = ProgressFile::read();
-        QCOMPARE(progress.counts().value(QStringLiteral("E")), (Progress::Counts{2, 1}));
-        QCOMPARE(progress.mixUps(10).value(0).pressed, QStringLiteral("S"));
+        QCOMPARE(progress.answers(), 2);
         QCOMPARE(progress.games().size(), std::size_t(1));
         QCOMPARE(progress.games().front(), (Progress::Game{fakes->clock.date, 3, 1}));
     }

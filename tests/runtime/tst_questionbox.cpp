@@ -28,9 +28,8 @@ QLabel *label(QuestionDialog &box, const char *name)
 }
 
 // Answers the next question box with the button of the given caption, as a player would; gives
-// up after a few seconds so that a box that never opens cannot hold the test.
-// Clicks the button with the caption in the next box that opens; *name is what it told a screen
-// reader it is.
+// up after a few seconds so that a box that never opens cannot hold the test. *name: what the box
+// told a screen reader it is.
 void answerWith(const QString &caption, bool &answered, QString *name = nullptr)
 {
     auto *poll = new QTimer(qApp);
@@ -142,13 +141,12 @@ private slots:
     }
 
     // Screen readers take the box for an alert, as they take a desktop's message box, and read its
-    // title and question.
+    // question (its name, the title, is checked where it is asked).
     void box_readsAsAlert()
     {
         const auto box = MessageQuestionBox::build(Title, Question, true);
         QAccessibleInterface *alert = QAccessible::queryAccessibleInterface(box.get());
         QCOMPARE(alert->role(), QAccessible::AlertMessage);
-        QCOMPARE(alert->text(QAccessible::Name), Title);
         QCOMPARE(alert->text(QAccessible::Help), Question);
     }
 
