@@ -28,32 +28,29 @@ QString levelText(int level)
     return level >= WonLevel ? QStringLiteral("todos") : QString::number(level);
 }
 
-// Shared by both charts: focusable, so that the keyboard and a screen reader reach their words.
-void makeReadable(QWidget &chart, const QString &name)
+} // namespace
+
+Chart::Chart(const QString &name, QWidget *parent) : QWidget(parent)
 {
-    chart.setFocusPolicy(Qt::StrongFocus);
-    chart.setProperty(runtime::RoleProperty, int(QAccessible::Chart));
-    chart.setAccessibleName(name);
-    chart.setMinimumHeight(110);
+    // Focusable, so that the keyboard and a screen reader reach the words.
+    setFocusPolicy(Qt::StrongFocus);
+    setProperty(runtime::RoleProperty, int(QAccessible::Chart));
+    setAccessibleName(name);
+    setMinimumHeight(110);
 }
 
-void drawFrameAndFocus(QWidget &chart, QPainter &painter)
+void Chart::setText(const QString &text)
 {
-    painter.setPen(chart.palette().color(QPalette::Mid));
-    painter.drawRect(chart.rect().adjusted(0, 0, -1, -1));
-    if (chart.hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(&chart);
-        option.rect = chart.rect().adjusted(2, 2, -2, -2);
-        chart.style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, &chart);
-    }
+    m_text = text;
+    setAccessibleDescription(text);
+    setToolTip(text);
+    update();
 }
 
-// The plot area, with its vertical axis drawn from 0 to top.
-QRect plotArea(QWidget &chart, QPainter &painter, const QString &topLabel)
+QRect Chart::plotArea(QPainter &painter, const QString &topLabel)
 {
-    const QRect plot = chart.rect().adjusted(AxisWidth, 8, -8, -LabelHeight - 4);
-    painter.setPen(chart.palette().color(QPalette::WindowText));
+    const QRect plot = rect().adjusted(AxisWidth, 8, -8, -LabelHeight - 4);
+    painter.setPen(palette().color(QPalette::WindowText));
     painter.drawLine(plot.bottomLeft(), plot.topLeft());
     painter.drawLine(plot.bottomLeft(), plot.bottomRight());
     const QRect labels(0, plot.top() - 6, AxisWidth - 4, plot.height() + 12);
@@ -62,32 +59,39 @@ QRect plotArea(QWidget &chart, QPainter &painter, const QString &topLabel)
     return plot;
 }
 
-void drawEmpty(QWidget &chart, QPainter &painter, const QString &text)
+void Chart::paintEvent(QPaintEvent *)
 {
-    painter.setPen(chart.palette().color(QPalette::WindowText));
-    painter.drawText(chart.rect(), Qt::AlignCenter | Qt::TextWordWrap, text);
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Base));
+    if (hasFigures()) {
+        drawFigures(painter);
+    } else {
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, m_text);
+    }
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect().adjusted(2, 2, -2, -2);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
 }
 
-} // namespace
-
-ShareChart::ShareChart(QWidget *parent) : QWidget(parent)
+ShareChart::ShareChart(QWidget *parent) : Chart(QStringLiteral("Aciertos por carácter"), parent)
 {
-    makeReadable(*this, QStringLiteral("Aciertos por carácter"));
+    setShares({}, {});
 }
 
 void ShareChart::setShares(const QList<Progress::Share> &shares, const QStringList &weakest)
 {
     m_shares = shares;
     m_weakest = weakest;
-    setAccessibleDescription(text());
-    setToolTip(text());
-    update();
-}
-
-QString ShareChart::text() const
-{
-    if (m_shares.isEmpty())
-        return QStringLiteral("Aún no has respondido a ningún carácter.");
+    if (m_shares.isEmpty()) {
+        setText(QStringLiteral("Aún no has respondido a ningún carácter."));
+        return;
+    }
     QStringList parts;
     for (const Progress::Share &share : m_shares)
         parts << QStringLiteral("%1, %2 de %3")
@@ -97,37 +101,31 @@ QString ShareChart::text() const
                        .arg(parts.join(QStringLiteral(". ")));
     if (!m_weakest.isEmpty())
         text += QStringLiteral(" Los más flojos, %1.").arg(m_weakest.join(QStringLiteral(", ")));
-    return text;
+    setText(text);
 }
 
-void ShareChart::paintEvent(QPaintEvent *)
+void ShareChart::drawFigures(QPainter &painter)
 {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Base));
-    if (m_shares.isEmpty()) {
-        drawEmpty(*this, painter, text());
-    } else {
-        const QRect plot = plotArea(*this, painter, QStringLiteral("100 %"));
-        const double slot = double(plot.width()) / double(std::max<qsizetype>(m_shares.size(), 12));
-        for (int i = 0; i < m_shares.size(); ++i) {
-            const Progress::Share &share = m_shares[i];
-            const int left = plot.left() + 1 + int(i * slot);
-            const int width = std::max(2, int(slot) - 3);
-            const int height = int(std::lround(share.share() * (plot.height() - 1)));
-            const bool weak = m_weakest.contains(share.character);
-            painter.fillRect(QRect(left + 1, plot.bottom() - height, width, height),
-                             weak ? WeakRed : runtime::InPlayGreen);
-            painter.setPen(weak ? WeakRed : palette().color(QPalette::WindowText));
-            painter.drawText(QRect(left, plot.bottom() + 2, int(slot), LabelHeight),
-                             Qt::AlignHCenter | Qt::AlignTop, share.character);
-        }
+    const QRect plot = plotArea(painter, QStringLiteral("100 %"));
+    const double slot = double(plot.width()) / double(std::max<qsizetype>(m_shares.size(), 12));
+    for (int i = 0; i < m_shares.size(); ++i) {
+        const Progress::Share &share = m_shares[i];
+        const int left = plot.left() + 1 + int(i * slot);
+        const int width = std::max(2, int(slot) - 3);
+        const int height = int(std::lround(share.share() * (plot.height() - 1)));
+        const bool weak = m_weakest.contains(share.character);
+        painter.fillRect(QRect(left + 1, plot.bottom() - height, width, height),
+                         weak ? WeakRed : runtime::InPlayGreen);
+        painter.setPen(weak ? WeakRed : palette().color(QPalette::WindowText));
+        painter.drawText(QRect(left, plot.bottom() + 2, int(slot), LabelHeight),
+                         Qt::AlignHCenter | Qt::AlignTop, share.character);
     }
-    drawFrameAndFocus(*this, painter);
 }
 
-LevelChart::LevelChart(QWidget *parent) : QWidget(parent)
+LevelChart::LevelChart(QWidget *parent)
+    : Chart(QStringLiteral("Nivel alcanzado en las últimas partidas"), parent)
 {
-    makeReadable(*this, QStringLiteral("Nivel alcanzado en las últimas partidas"));
+    setGames({});
 }
 
 void LevelChart::setGames(const std::deque<Progress::Game> &games)
@@ -135,48 +133,36 @@ void LevelChart::setGames(const std::deque<Progress::Game> &games)
     m_levels.clear();
     for (const Progress::Game &game : games)
         m_levels << game.level;
-    setAccessibleDescription(text());
-    setToolTip(text());
-    update();
-}
-
-QString LevelChart::text() const
-{
-    if (m_levels.isEmpty())
-        return QStringLiteral("Aún no has terminado ninguna partida.");
+    if (m_levels.isEmpty()) {
+        setText(QStringLiteral("Aún no has terminado ninguna partida."));
+        return;
+    }
     QStringList levels;
     for (const int level : m_levels)
         levels << levelText(level);
     const int best = *std::max_element(m_levels.cbegin(), m_levels.cend());
-    return QStringLiteral(
-               "Nivel alcanzado en las últimas %1 partidas, de la más antigua a la más reciente. %2. "
-               "El mejor, %3.")
-        .arg(m_levels.size())
-        .arg(levels.join(QStringLiteral(", ")), levelText(best));
+    setText(
+        QStringLiteral("Nivel alcanzado en las últimas %1 partidas, de la más antigua a la más reciente. %2. "
+                       "El mejor, %3.")
+            .arg(m_levels.size())
+            .arg(levels.join(QStringLiteral(", ")), levelText(best)));
 }
 
-void LevelChart::paintEvent(QPaintEvent *)
+void LevelChart::drawFigures(QPainter &painter)
 {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Base));
-    if (m_levels.isEmpty()) {
-        drawEmpty(*this, painter, text());
-    } else {
-        const QRect plot = plotArea(*this, painter, QString::number(Characters));
-        const double slot = double(plot.width()) / double(std::max<qsizetype>(m_levels.size(), 10));
-        for (int i = 0; i < m_levels.size(); ++i) {
-            const int level = std::min(m_levels[i], Characters);
-            const int left = plot.left() + 1 + int(i * slot);
-            const int height = int(std::lround(double(level) / Characters * (plot.height() - 1)));
-            painter.fillRect(QRect(left + 1, plot.bottom() - height, std::max(2, int(slot) - 2), height),
-                             m_levels[i] >= WonLevel ? runtime::InPlayGreen
-                                                     : palette().color(QPalette::Highlight));
-        }
-        painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(QRect(plot.left(), plot.bottom() + 2, plot.width(), LabelHeight), Qt::AlignLeft,
-                         QStringLiteral("más antigua"));
-        painter.drawText(QRect(plot.left(), plot.bottom() + 2, plot.width(), LabelHeight), Qt::AlignRight,
-                         QStringLiteral("más reciente"));
+    const QRect plot = plotArea(painter, QString::number(Characters));
+    const double slot = double(plot.width()) / double(std::max<qsizetype>(m_levels.size(), 10));
+    for (int i = 0; i < m_levels.size(); ++i) {
+        const int level = std::min(m_levels[i], Characters);
+        const int left = plot.left() + 1 + int(i * slot);
+        const int height = int(std::lround(double(level) / Characters * (plot.height() - 1)));
+        painter.fillRect(QRect(left + 1, plot.bottom() - height, std::max(2, int(slot) - 2), height),
+                         m_levels[i] >= WonLevel ? runtime::InPlayGreen
+                                                 : palette().color(QPalette::Highlight));
     }
-    drawFrameAndFocus(*this, painter);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(QRect(plot.left(), plot.bottom() + 2, plot.width(), LabelHeight), Qt::AlignLeft,
+                     QStringLiteral("más antigua"));
+    painter.drawText(QRect(plot.left(), plot.bottom() + 2, plot.width(), LabelHeight), Qt::AlignRight,
+                     QStringLiteral("más reciente"));
 }
