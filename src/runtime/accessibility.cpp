@@ -2,6 +2,7 @@
 #include "accessibility.h"
 
 #include "formwindow.h"
+#include "questionbox.h"
 
 #include <QAccessibleWidget>
 #include <QCoreApplication>
@@ -74,8 +75,29 @@ public:
     }
 };
 
+// Screen readers take the box for an alert, as they take a desktop's message box, and read it
+// whole when it opens: the title, then the question.
+class AlertInterface final : public QAccessibleWidget
+{
+public:
+    explicit AlertInterface(QuestionDialog *box) : QAccessibleWidget(box, QAccessible::AlertMessage) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return widget()->windowTitle();
+        if (t == QAccessible::Help) {
+            if (const auto *question = widget()->findChild<QLabel *>(QStringLiteral("question")))
+                return question->text();
+        }
+        return QAccessibleWidget::text(t);
+    }
+};
+
 QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
 {
+    if (auto *box = qobject_cast<QuestionDialog *>(object))
+        return new AlertInterface(box);
     if (auto *window = qobject_cast<FormWindow *>(object))
         return new ProgramWindow(window);
     if (const QVariant role = object->property(RoleProperty); role.isValid() && object->isWidgetType())

@@ -3,7 +3,7 @@
 
 #include "colours.h"
 
-#include <QAccessibleWidget>
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
@@ -17,32 +17,6 @@
 namespace runtime {
 
 namespace {
-
-// Screen readers take the box for an alert, as they take a desktop's message box, and read it
-// whole when it opens: the title, then the question.
-class AlertInterface final : public QAccessibleWidget
-{
-public:
-    explicit AlertInterface(QuestionDialog *box) : QAccessibleWidget(box, QAccessible::AlertMessage) {}
-
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Value)
-            return widget()->windowTitle();
-        if (t == QAccessible::Help) {
-            if (const auto *question = widget()->findChild<QLabel *>(QStringLiteral("question")))
-                return question->text();
-        }
-        return QAccessibleWidget::text(t);
-    }
-};
-
-QAccessibleInterface *alertFor(const QString &, QObject *object)
-{
-    if (auto *box = qobject_cast<QuestionDialog *>(object))
-        return new AlertInterface(box);
-    return nullptr;
-}
 
 QLabel *textLabel(const QString &name, const QString &text, Qt::TextFormat format, Qt::Alignment alignment,
                   Qt::TextInteractionFlags interaction)
@@ -62,9 +36,6 @@ QuestionDialog::QuestionDialog(const QString &title, const QString &text, bool e
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::CustomizeWindowHint)
 {
-    static const bool alertRoleInstalled = (QAccessible::installFactory(alertFor), true);
-    Q_UNUSED(alertRoleInstalled)
-
     setWindowTitle(title);
     setModal(true);
     applyDesignedLook(*this);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakeruntime.h"
 #include "platform/services.h"
+#include "runtime/accessibility.h"
 #include "runtime/colours.h"
 #include "runtime/fonts.h"
 #include "runtime/questionbox.h"
@@ -57,7 +58,12 @@ class TestQuestionBox : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { allowRealModalBoxes(); }
+    void initTestCase()
+    {
+        allowRealModalBoxes();
+        // As the program does at start-up: the box's role comes from the program's accessibility.
+        runtime::installAccessibility();
+    }
 
     void init()
     {
